@@ -2,47 +2,20 @@
 
 #include <cstdint>
 
+#include "vandel/utf_steps.h"
+
 namespace vandel {
-
-namespace {
-
-void put_utf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-bool is_cont(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-}  // namespace
 
 std::string to_os_bytes(const std::wstring& text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t u = static_cast<uint32_t>(text[i]) & 0xFFFF;
-        if (u >= 0xDC80 && u <= 0xDCFF) {
-            out += static_cast<char>(u & 0xFF);
-        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() &&
-                   (static_cast<uint32_t>(text[i + 1]) & 0xFC00) == 0xDC00) {
-            uint32_t lo = static_cast<uint32_t>(text[i + 1]) & 0xFFFF;
-            put_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-            ++i;
-        } else {
-            put_utf8(out, u);
-        }
+    size_t units = 1;
+    for (size_t i = 0; i < text.size(); i += units) {
+        const uint32_t cp = detail::read_utf16(text, i, units);
+        if (cp >= 0xDC80 && cp <= 0xDCFF)
+            out += static_cast<char>(cp & 0xFF);
+        else
+            detail::append_utf8(out, cp <= 0x10FFFF ? cp : cp & 0xFFFF);  // a stray wide value
     }
     return out;
 }
@@ -54,40 +27,15 @@ std::wstring from_os_bytes(const std::string& bytes) {
     const size_t n = bytes.size();
     size_t i = 0;
     while (i < n) {
-        unsigned char c = p[i];
-        size_t left = n - i;
-        if (c < 0x80) {
-            out += static_cast<wchar_t>(c);
+        uint32_t cp = 0;
+        const size_t used = detail::decode_utf8_step(p + i, n - i, false, cp);
+        if (used == 0) {
+            out += static_cast<wchar_t>(0xDC00 + p[i]);
             ++i;
             continue;
         }
-        if (c >= 0xC2 && c <= 0xDF && left >= 2 && is_cont(p[i + 1])) {
-            out += static_cast<wchar_t>(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
-            i += 2;
-            continue;
-        }
-        if (c >= 0xE0 && c <= 0xEF && left >= 3 && is_cont(p[i + 1]) && is_cont(p[i + 2])) {
-            uint32_t cp = ((c & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
-            if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
-                out += static_cast<wchar_t>(cp);
-                i += 3;
-                continue;
-            }
-        }
-        if (c >= 0xF0 && c <= 0xF4 && left >= 4 && is_cont(p[i + 1]) && is_cont(p[i + 2]) &&
-            is_cont(p[i + 3])) {
-            uint32_t cp = ((c & 0x07u) << 18) | ((p[i + 1] & 0x3Fu) << 12) |
-                          ((p[i + 2] & 0x3Fu) << 6) | (p[i + 3] & 0x3Fu);
-            if (cp >= 0x10000 && cp <= 0x10FFFF) {
-                cp -= 0x10000;
-                out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-                out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-                i += 4;
-                continue;
-            }
-        }
-        out += static_cast<wchar_t>(0xDC00 + c);
-        ++i;
+        detail::append_utf16(out, cp);
+        i += used;
     }
     return out;
 }
