@@ -1,5 +1,8 @@
 #include "vandel/locale.h"
 
+#include "vandel/convert.h"
+#include "vandel/text_kind.h"
+
 namespace vandel {
 
 namespace {
@@ -45,13 +48,16 @@ int32_t date_order_of(const std::wstring& picture) {
 
 }  // namespace
 
-std::string encode_or_default(const std::wstring& text, uint32_t /*kind*/, const std::string& fallback) {
-    std::string out;
-    for (wchar_t c : text) {
-        if (static_cast<uint32_t>(c) >= 0x80) return fallback;
-        out += static_cast<char>(c);
-    }
-    return out;
+std::string encode_or_default(const std::wstring& text, uint32_t kind, const std::string& fallback) {
+    bool error = false;
+    std::string bytes = encode_text_checked(text, error, kind == 0 ? text_kind_utf8 : kind, mode_substitute, '?');
+    return error ? fallback : bytes;
+}
+
+std::wstring decode_or_default(const std::string& bytes, uint32_t kind, const std::wstring& fallback) {
+    bool error = false;
+    std::wstring text = decode_text_checked(bytes, error, kind == 0 ? text_kind_utf8 : kind, mode_substitute, '?');
+    return error ? fallback : text;
 }
 
 locale_info make_locale_info(int32_t kind, const std::function<std::wstring(locale_item)>& query) {
@@ -88,7 +94,9 @@ locale_info make_locale_info(int32_t kind, const std::function<std::wstring(loca
     return r;
 }
 
-locale_info build_locale_info() { return make_locale_info(0, locale_text); }
+locale_info build_locale_info() {
+    return make_locale_info(static_cast<int32_t>(system_text_kind()), locale_text);
+}
 
 const locale_info& current_locale() {
     static const locale_info record = build_locale_info();

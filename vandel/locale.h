@@ -30,6 +30,9 @@ std::wstring locale_text(locale_item item);
 // Returns text encoded in kind (UTF-8 when 0); fallback when any character can't be encoded.
 std::string encode_or_default(const std::wstring& text, uint32_t kind, const std::string& fallback);
 
+// Returns bytes decoded from kind (UTF-8 when 0); fallback when any byte can't be decoded.
+std::wstring decode_or_default(const std::string& bytes, uint32_t kind, const std::wstring& fallback);
+
 class locale_info {
 public:
     // The kind of the system's ANSI code page: 0 when it has no kind, 2 when the query failed.

@@ -53,6 +53,24 @@ TEST(LocaleRecord, TextsFallBackAndAreCutToTheirFields) {
     EXPECT_EQ(rec.intl_currency_symbol(), "EUR12");
     EXPECT_EQ(rec.date_separator(), "");  // empty stays empty; the fall-back is for unencodable text
 
+    // Windows-1252 holds no Cyrillic and no Arabic decimal separator: the 8-bit copies fall back
+    // as a whole, the UTF-16 copies keep the text.
+    const std::wstring zhe(1, 0x416), arabic_point(1, 0x66B), rub = {0x440, 0x443, 0x431, L'.'};
+    auto items = texts({{locale_item::date_separator, zhe + L"-"},
+                        {locale_item::decimal_separator, arabic_point},
+                        {locale_item::thousand_separator, zhe},
+                        {locale_item::currency_symbol, rub}});
+    auto cp1252 = vandel::make_locale_info(16, items);
+    EXPECT_EQ(cp1252.date_separator(), "/");
+    EXPECT_EQ(cp1252.decimal_separator(), ".");
+    EXPECT_EQ(cp1252.decimal_separator_w(), arabic_point);
+    EXPECT_EQ(cp1252.thousand_separator(), "");
+    EXPECT_EQ(cp1252.thousand_separator_w(), zhe);
+    // Kind 0 (a code page with no kind of its own) stores UTF-8, cut to 5 bytes between characters.
+    auto utf8 = vandel::make_locale_info(0, items);
+    EXPECT_EQ(utf8.date_separator(), "\xD0\x96-");
+    EXPECT_EQ(utf8.currency_symbol(), "\xD1\x80\xD1\x83");
+
     for (const wchar_t* itime : {L"1", L"", L"00"})
         EXPECT_TRUE(vandel::make_locale_info(1, texts({{locale_item::time_format, itime}})).uses_24_hour());
 }
