@@ -3,6 +3,7 @@
 // library under test). Every destructive test checks its targets with require_inside first.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ void make_dirs(const std::wstring& path);
 std::vector<std::wstring> list_tree(const std::wstring& root);
 // Removes a tree without following links; used by the sandbox itself.
 void remove_tree(const std::wstring& path);
+// Sets a file's last-write time (seconds since 1970 UTC, negative before).
+void set_write_time(const std::wstring& path, int64_t unix_seconds);
+// Creates a symbolic link; false when the system (or Wine) can't make one here.
+bool make_link(const std::wstring& link, const std::wstring& target, bool folder);
 
 // Bytes of a repeated pattern, handy for known contents.
 std::string pattern_bytes(size_t size, const std::string& pattern);

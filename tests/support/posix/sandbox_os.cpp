@@ -182,4 +182,14 @@ void remove_tree(const std::wstring& path) {
     nftw(p.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
 }
 
+void set_write_time(const std::wstring& path, int64_t unix_seconds) {
+    timespec times[2] = {{static_cast<time_t>(unix_seconds), 0}, {static_cast<time_t>(unix_seconds), 0}};
+    if (utimensat(AT_FDCWD, os(path).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        ADD_FAILURE() << "cannot set the time of " << os(path) << ": " << std::strerror(errno);
+}
+
+bool make_link(const std::wstring& link, const std::wstring& target, bool) {
+    return symlink(os(target).c_str(), os(link).c_str()) == 0;
+}
+
 }  // namespace oblivar::test

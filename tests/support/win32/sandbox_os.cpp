@@ -173,4 +173,25 @@ void remove_tree(const std::wstring& path) {
     }
 }
 
+void set_write_time(const std::wstring& path, int64_t unix_seconds) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot open " << narrow_for_message(path) << ": error " << GetLastError();
+        return;
+    }
+    const int64_t ticks = unix_seconds * 10000000 + 116444736000000000LL;
+    FILETIME ft{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32)};
+    if (!SetFileTime(h, nullptr, nullptr, &ft)) ADD_FAILURE() << "cannot set the time: error " << GetLastError();
+    CloseHandle(h);
+}
+
+bool make_link(const std::wstring& link, const std::wstring& target, bool folder) {
+    DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    // Wine reports success without making a link: believe only what the file system shows.
+    if (!CreateSymbolicLinkW(link.c_str(), target.c_str(), flags)) return false;
+    const DWORD a = GetFileAttributesW(link.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 }  // namespace oblivar::test
