@@ -1,0 +1,299 @@
+// POSIX file system: lstat/openat-family calls on names converted losslessly, never following a
+// link, never descending into another file system.
+#include "vandel/files.h"
+#include "vandel/os_text.h"
+#include "vandel/posix/native_path.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace vandel {
+
+namespace posix {
+
+bool to_native_path(const std::wstring& path, std::string& out) {
+    if (path.empty() || path.find(L'\0') != std::wstring::npos) return false;
+    const bool drive = path.size() >= 2 && path[1] == L':' &&
+                       ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+    const bool unc = path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
+    if (drive || unc) return false;
+    out = to_os_bytes(path);
+    // "name/" would make the system follow a link called name.
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return true;
+}
+
+}  // namespace posix
+
+namespace {
+
+using posix::to_native_path;
+
+// True when the folder is the root of a mount: another file system, or a bind mount.
+bool is_mount_root(const std::string& p) {
+#ifdef STATX_ATTR_MOUNT_ROOT
+    struct statx sx {};
+    if (statx(AT_FDCWD, p.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, 0, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT))
+        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+#endif
+    struct stat self {}, parent {};
+    if (lstat(p.c_str(), &self) != 0 || lstat((p + "/..").c_str(), &parent) != 0) return false;
+    return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
+}
+
+// Kind of what lstat found; reparse for a link, a mount point, a device node, a FIFO or a socket.
+int classify(const std::string& p, const struct stat& st, bool& reparse) {
+    if (S_ISLNK(st.st_mode)) {
+        reparse = true;
+        struct stat target {};
+        return (stat(p.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) ? kind_folder : kind_file;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        reparse = is_mount_root(p);
+        return kind_folder;
+    }
+    reparse = !S_ISREG(st.st_mode);
+    return kind_file;
+}
+
+std::string parent_folder(const std::string& p) {
+    std::string dir = directory_part(p, path_style::posix);
+    return dir.empty() ? std::string(".") : dir;
+}
+
+// Runs op on p; when it is refused for want of write permission in a read-only parent folder,
+// gives that folder its owner's write permission and runs op once more.
+template <class Op>
+bool with_writable_parent(const std::string& p, Op op) {
+    if (op(p.c_str()) == 0) return true;
+    if (errno != EACCES) return false;
+    const std::string dir = parent_folder(p);
+    struct stat st {};
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR)) return false;
+    if (chmod(dir.c_str(), (st.st_mode & 07777) | S_IWUSR | S_IXUSR) != 0) return false;
+    return op(p.c_str()) == 0;
+}
+
+void sync_folder(const std::string& dir) {
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+int64_t unix_seconds(const struct stat& st) { return static_cast<int64_t>(st.st_mtim.tv_sec); }
+
+// Undoes the octal escapes (\040 and the like) of /proc/self/mountinfo.
+std::string unescape_mount_field(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' && s[i + 2] >= '0' &&
+            s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
+            out += static_cast<char>(((s[i + 1] - '0') << 6) | ((s[i + 2] - '0') << 3) | (s[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The file-system type of the topmost mount at mount_point; empty when not found.
+std::string mount_type(const std::string& mount_point) {
+    std::ifstream in("/proc/self/mountinfo");
+    std::string line, type;
+    while (std::getline(in, line)) {
+        // id parent major:minor root mount-point options [optional...] - type source super-options
+        std::vector<std::string> f;
+        size_t pos = 0;
+        while (pos <= line.size()) {
+            size_t end = line.find(' ', pos);
+            if (end == std::string::npos) end = line.size();
+            f.push_back(line.substr(pos, end - pos));
+            pos = end + 1;
+        }
+        if (f.size() < 7 || unescape_mount_field(f[4]) != mount_point) continue;
+        for (size_t i = 6; i + 1 < f.size(); ++i)
+            if (f[i] == "-") {
+                type = f[i + 1];
+                break;
+            }
+    }
+    return type;
+}
+
+}  // namespace
+
+std::string narrow_path(const std::wstring& path) { return to_os_bytes(path); }
+
+int path_kind(const std::wstring& path) {
+    bool reparse = false;
+    return detail::entry_kind(normalize_path(path), reparse);
+}
+
+int file_info(const std::wstring& path, struct file_info& info) {
+    info = {};
+    const std::wstring norm = normalize_path(path);
+    std::string p;
+    struct stat st {};
+    if (!to_native_path(norm, p) || lstat(p.c_str(), &st) != 0) return kind_missing;
+    bool reparse = false;
+    info.kind = static_cast<uint32_t>(classify(p, st, reparse));
+    info.reparse_point = reparse ? 1 : 0;
+    if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) info.attributes |= attr_read_only;
+    const std::wstring name = file_name_part(remove_trailing_separator(norm), true);
+    if (!name.empty() && name[0] == L'.') info.attributes |= attr_hidden;
+    struct stat target {};
+    if (info.kind == kind_file && stat(p.c_str(), &target) == 0) {
+        if (S_ISREG(target.st_mode)) info.size = static_cast<uint64_t>(target.st_size);
+        info.write_time = unix_seconds(target);
+    }
+    return static_cast<int>(info.kind);
+}
+
+int64_t file_time(const std::wstring& path) {
+    std::string p;
+    struct stat st {};
+    if (!to_native_path(path, p) || stat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    return unix_seconds(st);
+}
+
+int64_t file_size(const std::wstring& path) {
+    std::string p;
+    struct stat st {};
+    if (!to_native_path(path, p) || stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool create_directory(const std::wstring& path) {
+    std::string p;
+    return to_native_path(normalize_path(path), p) && mkdir(p.c_str(), 0777) == 0;
+}
+
+bool move_file(const std::wstring& old_path, const std::wstring& new_path, bool replace_existing) {
+    std::string from, to;
+    if (!to_native_path(normalize_path(old_path), from) || !to_native_path(normalize_path(new_path), to)) return false;
+    int rc;
+    if (replace_existing) {
+        rc = rename(from.c_str(), to.c_str());
+    } else {
+        rc = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
+            // A file system without the atomic test: test first.
+            struct stat st {};
+            if (lstat(to.c_str(), &st) == 0) return false;
+            rc = rename(from.c_str(), to.c_str());
+        }
+    }
+    if (rc != 0) return false;
+    // Write-through: the new name (and the old one's removal) reach the medium now.
+    const std::string new_dir = parent_folder(to), old_dir = parent_folder(from);
+    sync_folder(new_dir);
+    if (old_dir != new_dir) sync_folder(old_dir);
+    return true;
+}
+
+bool set_file_attributes(const std::wstring& path, int flags) {
+    std::string p;
+    struct stat st {};
+    if (!to_native_path(normalize_path(path), p) || lstat(p.c_str(), &st) != 0) return false;
+    const bool want = (flags & attr_read_only) != 0;
+    // A link has no permissions of its own and is never followed: it is never read-only.
+    if (S_ISLNK(st.st_mode)) return !want;
+    const bool is = !(st.st_mode & S_IWUSR);
+    if (is == want) return true;
+    mode_t mode = st.st_mode & 07777;
+    mode = want ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+    return chmod(p.c_str(), mode) == 0;
+}
+
+bool volume_info(const std::wstring& path, struct volume_info& info) {
+    std::string p;
+    if (!to_native_path(normalize_path(path), p)) return false;
+    char* real = realpath(p.c_str(), nullptr);
+    if (!real) return false;
+    std::string mount = real;
+    free(real);
+    while (mount != "/" && !is_mount_root(mount)) {
+        const size_t cut = mount.find_last_of('/');
+        mount.erase(cut == 0 ? 1 : cut);
+    }
+    struct statvfs vs {};
+    if (statvfs(mount.c_str(), &vs) != 0) return false;
+    info.total_bytes = static_cast<uint64_t>(vs.f_blocks) * vs.f_frsize;
+    info.free_bytes = static_cast<uint64_t>(vs.f_bavail) * vs.f_frsize;
+    info.used_bytes = info.total_bytes - info.free_bytes;
+    const uint64_t fsid = static_cast<uint64_t>(vs.f_fsid);
+    info.serial_number = static_cast<uint32_t>(fsid ^ (fsid >> 32));
+    info.max_name_length = static_cast<uint32_t>(vs.f_namemax);
+    info.volume_path = add_trailing_separator(from_os_bytes(mount));
+    const std::string type = mount_type(mount);
+    if (!type.empty()) info.file_system = from_os_bytes(type);
+    return true;
+}
+
+namespace detail {
+
+int read_directory(const std::wstring& path, bool follow_link, std::vector<dir_entry>& out) {
+    std::string p;
+    struct stat st {};
+    if (!to_native_path(path, p) || (follow_link ? stat(p.c_str(), &st) : lstat(p.c_str(), &st)) != 0 ||
+        !S_ISDIR(st.st_mode))
+        return -1;
+    const int fd = open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
+    if (fd < 0) return 0;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return 0;
+    }
+    while (const dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        dir_entry entry;
+        entry.name = from_os_bytes(name);
+        entry.hidden = name[0] == '.';
+        if (e->d_type == DT_DIR) {
+            entry.folder = true;
+        } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            // As on Windows, a link to a folder is listed as a folder (and is never descended).
+            struct stat target {};
+            entry.folder = fstatat(fd, e->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+        }
+        out.push_back(std::move(entry));
+    }
+    closedir(dir);
+    return 1;
+}
+
+int entry_kind(const std::wstring& path, bool& reparse) {
+    reparse = false;
+    std::string p;
+    struct stat st {};
+    if (!to_native_path(path, p) || lstat(p.c_str(), &st) != 0) return kind_missing;
+    return classify(p, st, reparse);
+}
+
+bool delete_file(const std::wstring& path) {
+    std::string p;
+    return to_native_path(path, p) && with_writable_parent(p, [](const char* f) { return unlink(f); });
+}
+
+bool remove_folder(const std::wstring& path) {
+    std::string p;
+    struct stat st {};
+    if (!to_native_path(path, p) || lstat(p.c_str(), &st) != 0) return false;
+    if (S_ISLNK(st.st_mode)) return with_writable_parent(p, [](const char* f) { return unlink(f); });
+    return with_writable_parent(p, [](const char* f) { return rmdir(f); });
+}
+
+}  // namespace detail
+
+}  // namespace vandel

@@ -1,0 +1,189 @@
+// Win32 file system: the wide-character file API on normalised paths.
+#include "vandel/files.h"
+#include "vandel/win32/windows.h"
+
+namespace vandel {
+
+namespace {
+
+using win32::scoped_handle;
+
+// The system would cut a path at an embedded NUL and act on what is left: refuse it.
+bool usable(const std::wstring& p) { return !p.empty() && p.find(L'\0') == std::wstring::npos; }
+
+DWORD attributes_of(const std::wstring& p) {
+    return usable(p) ? GetFileAttributesW(p.c_str()) : INVALID_FILE_ATTRIBUTES;
+}
+
+int64_t unix_seconds(const FILETIME& ft) {
+    const uint64_t raw = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    const int64_t ticks = static_cast<int64_t>(raw) - 116444736000000000LL;
+    // Rounded down, so a moment before 1970 stays before it.
+    int64_t seconds = ticks / 10000000;
+    if (ticks % 10000000 < 0) --seconds;
+    return seconds;
+}
+
+// A handle for reading metadata only (no data access), as the size and time queries use it.
+scoped_handle open_for_query(const std::wstring& p) {
+    return scoped_handle(CreateFileW(p.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+bool write_time_of(HANDLE h, int64_t& seconds) {
+    FILETIME ft{};
+    if (!GetFileTime(h, nullptr, nullptr, &ft)) return false;
+    seconds = unix_seconds(ft);
+    return true;
+}
+
+// Runs op; when it fails on a read-only entry, clears that attribute (keeping the others) and
+// runs op once more.
+bool without_read_only(const std::wstring& p, BOOL(WINAPI* op)(LPCWSTR)) {
+    if (!usable(p)) return false;
+    if (op(p.c_str())) return true;
+    const DWORD a = GetFileAttributesW(p.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_READONLY)) return false;
+    if (!SetFileAttributesW(p.c_str(), a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) return false;
+    return op(p.c_str()) != 0;
+}
+
+}  // namespace
+
+std::string narrow_path(const std::wstring& path) {
+    if (path.empty()) return {};
+    const int units = static_cast<int>(path.size());
+    const bool utf8 = GetACP() == CP_UTF8;  // takes neither the flag nor the default-char test
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL used_default = FALSE;
+    BOOL* used = utf8 ? nullptr : &used_default;
+    const int n = WideCharToMultiByte(CP_ACP, flags, path.data(), units, nullptr, 0, nullptr, used);
+    if (n <= 0 || used_default) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    if (WideCharToMultiByte(CP_ACP, flags, path.data(), units, out.data(), n, nullptr, used) != n || used_default)
+        return {};
+    return out;
+}
+
+int path_kind(const std::wstring& path) {
+    const DWORD a = attributes_of(normalize_path(path));
+    if (a == INVALID_FILE_ATTRIBUTES) return kind_missing;
+    return (a & FILE_ATTRIBUTE_DIRECTORY) ? kind_folder : kind_file;
+}
+
+int file_info(const std::wstring& path, struct file_info& info) {
+    info = {};
+    const std::wstring p = normalize_path(path);
+    const DWORD a = attributes_of(p);
+    if (a == INVALID_FILE_ATTRIBUTES) return kind_missing;
+    info.kind = (a & FILE_ATTRIBUTE_DIRECTORY) ? kind_folder : kind_file;
+    info.reparse_point = (a & FILE_ATTRIBUTE_REPARSE_POINT) ? 1 : 0;
+    if (a & FILE_ATTRIBUTE_READONLY) info.attributes |= attr_read_only;
+    if (a & FILE_ATTRIBUTE_ARCHIVE) info.attributes |= attr_archive;
+    if (a & FILE_ATTRIBUTE_HIDDEN) info.attributes |= attr_hidden;
+    if (scoped_handle h = open_for_query(p)) {
+        LARGE_INTEGER size{};
+        if (info.kind == kind_file && GetFileSizeEx(h.get(), &size)) info.size = static_cast<uint64_t>(size.QuadPart);
+        write_time_of(h.get(), info.write_time);
+    }
+    return static_cast<int>(info.kind);
+}
+
+int64_t file_time(const std::wstring& path) {
+    if (!usable(path)) return -1;
+    scoped_handle h = open_for_query(path);
+    int64_t t = -1;
+    if (!h || !write_time_of(h.get(), t)) return -1;
+    return t;
+}
+
+int64_t file_size(const std::wstring& path) {
+    if (!usable(path)) return -1;
+    scoped_handle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!h || !GetFileSizeEx(h.get(), &size)) return -1;
+    return size.QuadPart;
+}
+
+bool create_directory(const std::wstring& path) {
+    const std::wstring p = normalize_path(path);
+    return usable(p) && CreateDirectoryW(p.c_str(), nullptr);
+}
+
+bool move_file(const std::wstring& old_path, const std::wstring& new_path, bool replace_existing) {
+    const std::wstring from = normalize_path(old_path), to = normalize_path(new_path);
+    if (!usable(from) || !usable(to)) return false;
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace_existing ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
+}
+
+bool set_file_attributes(const std::wstring& path, int flags) {
+    const std::wstring p = normalize_path(path);
+    const DWORD a = attributes_of(p);
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    DWORD wanted = a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
+    if (flags & attr_read_only) wanted |= FILE_ATTRIBUTE_READONLY;
+    if (flags & attr_archive) wanted |= FILE_ATTRIBUTE_ARCHIVE;
+    if (flags & attr_hidden) wanted |= FILE_ATTRIBUTE_HIDDEN;
+    if (wanted == a) return true;
+    return SetFileAttributesW(p.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+bool volume_info(const std::wstring& path, struct volume_info& info) {
+    const std::wstring p = normalize_path(path);
+    if (attributes_of(p) == INVALID_FILE_ATTRIBUTES) return false;
+    wchar_t mount[261] = {};
+    if (!GetVolumePathNameW(p.c_str(), mount, 261)) return false;
+    ULARGE_INTEGER free_to_caller{}, total{}, free_total{};
+    if (!GetDiskFreeSpaceExW(mount, &free_to_caller, &total, &free_total)) return false;
+    info.free_bytes = free_to_caller.QuadPart;
+    info.total_bytes = total.QuadPart;
+    info.used_bytes = info.total_bytes - info.free_bytes;
+    DWORD serial = 0, max_name = 0, fs_flags = 0;
+    wchar_t fs_name[261] = {};
+    if (GetVolumeInformationW(mount, nullptr, 0, &serial, &max_name, &fs_flags, fs_name, 261)) {
+        info.serial_number = serial;
+        info.max_name_length = max_name;
+        info.volume_path = mount;
+        info.file_system = fs_name;
+    }
+    return true;
+}
+
+namespace detail {
+
+int read_directory(const std::wstring& path, bool follow_link, std::vector<dir_entry>& out) {
+    const DWORD a = attributes_of(path);
+    if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return -1;
+    if (!follow_link && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return -1;
+    WIN32_FIND_DATAW fd{};
+    HANDLE h = FindFirstFileW((add_trailing_separator(path) + L"*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        dir_entry e;
+        e.name = name;
+        e.folder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        e.hidden = (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+        out.push_back(std::move(e));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return 1;
+}
+
+int entry_kind(const std::wstring& path, bool& reparse) {
+    const DWORD a = attributes_of(path);
+    reparse = a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (a == INVALID_FILE_ATTRIBUTES) return kind_missing;
+    return (a & FILE_ATTRIBUTE_DIRECTORY) ? kind_folder : kind_file;
+}
+
+bool delete_file(const std::wstring& path) { return without_read_only(path, DeleteFileW); }
+
+// For a folder link or junction, RemoveDirectoryW removes the link and leaves its target alone.
+bool remove_folder(const std::wstring& path) { return without_read_only(path, RemoveDirectoryW); }
+
+}  // namespace detail
+
+}  // namespace vandel

@@ -1,0 +1,116 @@
+// Win32 special folders and process information: the shell's folder lookup, the C runtime's
+// environment and working folder, and the module file name.
+#include "vandel/folders.h"
+#include "vandel/win32/windows.h"
+
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <direct.h>
+
+namespace vandel {
+
+namespace {
+
+bool shell_folder(int csidl, std::wstring& out) {
+    wchar_t buf[520] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return false;
+    out = buf;
+    return true;
+}
+
+// The module path through a growing buffer: a path that doesn't fit is read again, never cut.
+template <class C, class F>
+bool module_name(std::basic_string<C>& out, F get) {
+    std::basic_string<C> buf(520, C(0));
+    for (;;) {
+        const DWORD n = get(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return false;
+        if (n < buf.size()) {
+            buf.resize(n);
+            out = buf;
+            return true;
+        }
+        if (buf.size() >= 65536) return false;
+        buf.resize(buf.size() * 2);
+    }
+}
+
+}  // namespace
+
+namespace detail {
+
+bool system_folder(int kind, std::wstring& out) {
+    switch (kind) {
+    case 0: {
+        wchar_t buf[520] = {};
+        if (!_wgetcwd(buf, 520)) return false;
+        out = buf;
+        return true;
+    }
+    case 2:
+    case 3: {
+        wchar_t buf[520] = {};
+        const DWORD n = GetTempPathW(520, buf);
+        if (n == 0 || n >= 520) return false;
+        out.assign(buf, n);
+        return true;
+    }
+    case 4:
+        out = environment_variable(L"USERPROFILE");
+        return !out.empty();
+    case 5:
+    case 6:
+        return shell_folder(CSIDL_APPDATA, out);
+    case 7:
+        return shell_folder(CSIDL_LOCAL_APPDATA, out);
+    case 8:
+    case 9:
+        return shell_folder(CSIDL_COMMON_APPDATA, out);
+    default:
+        return false;
+    }
+}
+
+std::wstring decode_argument(const char* arg) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, arg, -1, nullptr, 0);
+    if (n <= 1) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, arg, -1, out.data(), n);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+}  // namespace detail
+
+std::wstring environment_variable(const std::wstring& name) {
+    size_t size = 0;
+    // The size query's own result differs between runtimes (0 or ERANGE); the size tells.
+    if (name.empty()) return {};
+    _wgetenv_s(&size, nullptr, 0, name.c_str());
+    if (size == 0) return {};
+    std::wstring buf(size, L'\0');
+    if (_wgetenv_s(&size, buf.data(), buf.size(), name.c_str()) != 0 || size == 0) return {};
+    buf.resize(size - 1);
+    return buf;
+}
+
+std::wstring computer_name() {
+    wchar_t buf[16] = {};
+    DWORD n = 16;
+    if (!GetComputerNameW(buf, &n) || n == 0) return {};
+    return std::wstring(buf, n);
+}
+
+std::wstring user_name() {
+    wchar_t buf[520] = {};
+    DWORD n = 520;
+    if (!GetUserNameW(buf, &n) || n <= 1) return {};
+    return std::wstring(buf, n - 1);
+}
+
+bool module_file_names(std::string& narrow, std::wstring& wide) {
+    return module_name(narrow, GetModuleFileNameA) && module_name(wide, GetModuleFileNameW);
+}
+
+}  // namespace vandel
