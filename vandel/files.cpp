@@ -1,6 +1,7 @@
 #include "vandel/files.h"
 
 #include "vandel/folders.h"
+#include "vandel/strings.h"
 
 #include <algorithm>
 
@@ -14,18 +15,7 @@ bool is_win(path_style s) { return s == path_style::windows; }
 
 bool is_letter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
-// TODO(strings): replace with vandel::trim and vandel::replace_all once they are on main.
-std::wstring trim_blanks(const std::wstring& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned long>(s[b]) <= 0x20) ++b;
-    while (e > b && static_cast<unsigned long>(s[e - 1]) <= 0x20) --e;
-    return s.substr(b, e - b);
-}
-
-std::wstring slashes_to_backslashes(std::wstring s) {
-    std::replace(s.begin(), s.end(), L'/', L'\\');
-    return s;
-}
+std::wstring slashes_to_backslashes(const std::wstring& s) { return replace_all(s, L"/", L"\\", 0); }
 
 // Skips one component and the separator after it, from i; returns the new position.
 size_t skip_component(const std::wstring& p, size_t i, path_style s) {
@@ -127,7 +117,7 @@ bool is_path_separator(wchar_t c, path_style style) {
 
 std::wstring normalize_path(const std::wstring& path, path_style style) {
     if (!is_win(style)) return collapse_separators(path, L'/', style);
-    std::wstring p = trim_blanks(slashes_to_backslashes(path));
+    std::wstring p = trim(slashes_to_backslashes(path), true, true);
     return add_long_path_prefix(collapse_separators(p, L'\\', style), style);
 }
 

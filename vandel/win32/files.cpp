@@ -1,5 +1,6 @@
 // Win32 file system: the wide-character file API on normalised paths.
 #include "vandel/files.h"
+#include "vandel/convert.h"
 #include "vandel/win32/windows.h"
 
 namespace vandel {
@@ -49,20 +50,7 @@ bool without_read_only(const std::wstring& p, BOOL(WINAPI* op)(LPCWSTR)) {
 
 }  // namespace
 
-std::string narrow_path(const std::wstring& path) {
-    if (path.empty()) return {};
-    const int units = static_cast<int>(path.size());
-    const bool utf8 = GetACP() == CP_UTF8;  // takes neither the flag nor the default-char test
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL used_default = FALSE;
-    BOOL* used = utf8 ? nullptr : &used_default;
-    const int n = WideCharToMultiByte(CP_ACP, flags, path.data(), units, nullptr, 0, nullptr, used);
-    if (n <= 0 || used_default) return {};
-    std::string out(static_cast<size_t>(n), '\0');
-    if (WideCharToMultiByte(CP_ACP, flags, path.data(), units, out.data(), n, nullptr, used) != n || used_default)
-        return {};
-    return out;
-}
+std::string narrow_path(const std::wstring& path) { return encode_text(path, text_kind_system, mode_fail, '?'); }
 
 int path_kind(const std::wstring& path) {
     const DWORD a = attributes_of(normalize_path(path));

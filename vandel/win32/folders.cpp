@@ -1,6 +1,7 @@
 // Win32 special folders and process information: the shell's folder lookup, the C runtime's
 // environment and working folder, and the module file name.
 #include "vandel/folders.h"
+#include "vandel/convert.h"
 #include "vandel/win32/windows.h"
 
 #include <shlobj.h>
@@ -72,14 +73,7 @@ bool system_folder(int kind, std::wstring& out) {
     }
 }
 
-std::wstring decode_argument(const char* arg) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, arg, -1, nullptr, 0);
-    if (n <= 1) return {};
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, arg, -1, out.data(), n);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
+std::wstring decode_argument(const char* arg) { return decode_text(arg, text_kind_system, mode_substitute, '?'); }
 
 }  // namespace detail
 
