@@ -1,5 +1,6 @@
 #include "vandel/locale.h"
 
+#include "vandel/clock.h"
 #include "vandel/convert.h"
 #include "vandel/text_kind.h"
 
@@ -46,7 +47,47 @@ int32_t date_order_of(const std::wstring& picture) {
     return 1;
 }
 
+// Fills the calendar fields of `seconds` counted from 1970-01-01 00:00 (days to civil date after
+// H. Hinnant's algorithm).
+void civil_from_seconds(int64_t seconds, civil_time& c) {
+    int64_t days = seconds / 86400;
+    int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    c.hour = static_cast<int32_t>(rest / 3600);
+    c.minute = static_cast<int32_t>(rest / 60 % 60);
+    c.second = static_cast<int32_t>(rest % 60);
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    c.day = static_cast<int32_t>(doy - (153 * mp + 2) / 5 + 1);
+    c.month = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
+    c.year = static_cast<int32_t>(yoe + era * 400 + (c.month <= 2 ? 1 : 0));
+}
+
+void two_digits(std::string& out, int32_t n) {
+    out += static_cast<char>('0' + n / 10 % 10);
+    out += static_cast<char>('0' + n % 10);
+}
+
 }  // namespace
+
+bool break_down_time(int64_t t, bool utc, civil_time& out) {
+    // Both builds refuse what the Windows runtime can't break down, so they agree on every moment.
+    if (t < 0 || t > last_civil_time) return false;
+    int32_t offset = 0;
+    if (!utc && !detail::local_utc_offset(t, offset)) return false;
+    if (t + offset < 0 || t + offset > last_civil_time) return false;
+    civil_from_seconds(t + offset, out);
+    out.utc = utc;
+    out.utc_offset = offset;
+    return true;
+}
 
 std::string encode_or_default(const std::wstring& text, uint32_t kind, const std::string& fallback) {
     bool error = false;
@@ -92,6 +133,75 @@ locale_info make_locale_info(int32_t kind, const std::function<std::wstring(loca
 
     r.date_order_ = date_order_of(query(locale_item::short_date));
     return r;
+}
+
+std::string locale_info::civil_time_text(const civil_time& when, int style) const {
+    if (style < 0 || style > 14) style = 3;
+    const int form = style / 5;  // 0 the locale's, 1 ISO 8601, 2 compact
+    const int place = style % 5;
+    const bool has_date = place >= 2;
+    const bool has_time = place != 2;
+    const bool has_seconds = place == 1 || place == 4;
+    const bool twelve_hour = form == 0 && !uses_24_hour_;
+
+    std::string out;
+    if (has_date) {
+        const std::string sep = form == 0 ? date_sep_ : form == 1 ? "-" : "";
+        std::string year;
+        two_digits(year, when.year / 100);
+        two_digits(year, when.year % 100);
+        std::string month, day;
+        two_digits(month, when.month);
+        two_digits(day, when.day);
+        const int order = form == 0 ? date_order_ : 0;
+        if (order == 0)
+            out = year + sep + month + sep + day;
+        else if (order == 2)
+            out = day + sep + month + sep + year;
+        else
+            out = month + sep + day + sep + year;
+    }
+    if (has_time) {
+        if (has_date) out += form == 0 ? " " : form == 1 ? "T" : "";
+        const std::string sep = form == 0 ? time_sep_ : form == 1 ? ":" : "";
+        int32_t hour = when.hour;
+        if (twelve_hour) hour = hour == 0 ? 12 : hour > 12 ? hour - 12 : hour;
+        two_digits(out, hour);
+        out += sep;
+        two_digits(out, when.minute);
+        if (has_seconds) {
+            out += sep;
+            two_digits(out, when.second);
+        }
+        if (twelve_hour) out += when.hour < 12 ? " AM" : " PM";
+        // A zone belongs to a time of day; a date alone has none.
+        if (form == 1) {
+            if (when.utc) {
+                out += "Z";
+            } else {
+                const int32_t off = when.utc_offset < 0 ? -when.utc_offset : when.utc_offset;
+                out += when.utc_offset < 0 ? "-" : "+";
+                two_digits(out, off / 3600);
+                out += ":";
+                two_digits(out, off / 60 % 60);
+            }
+        }
+    }
+    return out;
+}
+
+std::string locale_info::date_time_text(int64_t t, int style, bool utc) const {
+    civil_time when;
+    return break_down_time(t, utc, when) ? civil_time_text(when, style) : std::string();
+}
+
+std::wstring locale_info::date_time_text_w(int64_t t, int style, bool utc) const {
+    return decode_or_default(date_time_text(t, style, utc), static_cast<uint32_t>(text_kind_), L"");
+}
+
+int32_t locale_info::utc_offset() {
+    civil_time when;
+    return break_down_time(now_s(), false, when) ? when.utc_offset : 0;
 }
 
 locale_info build_locale_info() {

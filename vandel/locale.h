@@ -27,14 +27,48 @@ enum class locale_item {
 // Returns the user's text for item; empty when the query fails or the text is empty.
 std::wstring locale_text(locale_item item);
 
+namespace detail {
+// Returns in offset the local time's offset from UTC at t (0 <= t <= last_civil_time) in seconds
+// east; false when the system can't convert t.
+bool local_utc_offset(int64_t t, int32_t& offset);
+}  // namespace detail
+
 // Returns text encoded in kind (UTF-8 when 0); fallback when any character can't be encoded.
 std::string encode_or_default(const std::wstring& text, uint32_t kind, const std::string& fallback);
 
 // Returns bytes decoded from kind (UTF-8 when 0); fallback when any byte can't be decoded.
 std::wstring decode_or_default(const std::string& bytes, uint32_t kind, const std::wstring& fallback);
 
+// A moment as calendar fields: year 1970..3000, month 1..12, day 1..31, hour 0..23, minute and second 0..59, and its offset from UTC.
+struct civil_time {
+    int32_t year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    bool utc = true;
+    int32_t utc_offset = 0;  // seconds east of UTC, of this moment; 0 in UTC
+};
+
+// The last moment both builds can break down: 3000-12-31 23:59:59 UTC.
+constexpr int64_t last_civil_time = 32535215999;
+
+// Breaks t (seconds since 1970 UTC) down in UTC or in local time. Returns false when t or its
+// local clock reading lies before 1970 or after last_civil_time, or the system can't convert t.
+bool break_down_time(int64_t t, bool utc, civil_time& out);
+
 class locale_info {
 public:
+    // Styles of date_time_text: 0..4 the locale's form, 5..9 ISO 8601, 10..14 compact digits;
+    // within each, 0 time, 1 time with seconds, 2 date, 3 date and time, 4 date and time with
+    // seconds. Any other style is 3.
+    // Returns t (seconds since 1970 UTC) as text in UTC or local time; empty when it can't be
+    // broken down (break_down_time). The 8-bit form is in the record's text kind.
+    std::string date_time_text(int64_t t, int style, bool utc) const;
+    std::wstring date_time_text_w(int64_t t, int style, bool utc) const;
+
+    // Returns the text of a moment given by its fields (the formatter behind date_time_text).
+    std::string civil_time_text(const civil_time& when, int style) const;
+
+    // Returns the local time's offset from UTC now, in seconds (east positive); 0 when unknown.
+    static int32_t utc_offset();
+
     // The kind of the system's ANSI code page: 0 when it has no kind, 2 when the query failed.
     int32_t text_kind() const { return text_kind_; }
     // 0 year, month, day; 1 month, day, year; 2 day, month, year.

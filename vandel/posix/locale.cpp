@@ -1,11 +1,12 @@
 // POSIX locale queries: the user's locale from the environment through newlocale and
-// nl_langinfo_l, never by changing the process's global locale.
+// nl_langinfo_l, never by changing the process's global locale; the local time through localtime_r.
 #include "vandel/locale.h"
 #include "vandel/os_text.h"
 #include "vandel/posix/locale_formats.h"
 
 #include <langinfo.h>
 #include <locale.h>
+#include <time.h>
 
 #include <cstring>
 #include <cwchar>
@@ -175,5 +176,18 @@ std::wstring locale_text(locale_item item) {
     }
     return {};
 }
+
+namespace detail {
+
+bool local_utc_offset(int64_t t, int32_t& offset) {
+    tzset();  // follow TZ as localtime does; cheap while it is unchanged
+    const time_t when = static_cast<time_t>(t);
+    tm fields{};
+    if (!localtime_r(&when, &fields)) return false;
+    offset = static_cast<int32_t>(fields.tm_gmtoff);
+    return true;
+}
+
+}  // namespace detail
 
 }  // namespace vandel

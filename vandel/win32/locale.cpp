@@ -1,6 +1,8 @@
-// Win32 locale queries: GetLocaleInfoW for the user's default locale only.
+// Win32 locale queries: GetLocaleInfoW for the user's default locale; the local time through the C runtime.
 #include "vandel/locale.h"
 #include "vandel/win32/windows.h"
+
+#include <time.h>
 
 namespace vandel {
 
@@ -36,5 +38,21 @@ std::wstring locale_text(locale_item item) {
     text.resize(static_cast<size_t>(got) - 1);
     return text;
 }
+
+namespace detail {
+
+bool local_utc_offset(int64_t t, int32_t& offset) {
+    _tzset();  // follow TZ as the runtime's localtime does
+    __time64_t when = t;
+    tm fields{};
+    if (_localtime64_s(&fields, &when) != 0) return false;
+    // The local fields read as if they were UTC: the local clock's lead over UTC.
+    const __time64_t local = _mkgmtime64(&fields);
+    if (local == -1) return false;
+    offset = static_cast<int32_t>(local - t);
+    return true;
+}
+
+}  // namespace detail
 
 }  // namespace vandel
