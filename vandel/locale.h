@@ -29,7 +29,7 @@ std::wstring locale_text(locale_item item);
 
 namespace detail {
 // Returns in offset the local time's offset from UTC at t (0 <= t <= last_civil_time) in seconds
-// east; false when the system can't convert t.
+// east; false when the system can't convert t. The zone (TZ, else the system's) is read once.
 bool local_utc_offset(int64_t t, int32_t& offset);
 }  // namespace detail
 
@@ -39,7 +39,7 @@ std::string encode_or_default(const std::wstring& text, uint32_t kind, const std
 // Returns bytes decoded from kind (UTF-8 when 0); fallback when any byte can't be decoded.
 std::wstring decode_or_default(const std::string& bytes, uint32_t kind, const std::wstring& fallback);
 
-// A moment as calendar fields: year 1970..3000, month 1..12, day 1..31, hour 0..23, minute and second 0..59, and its offset from UTC.
+// A moment as calendar fields (year 1970..3000) and its offset from UTC.
 struct civil_time {
     int32_t year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     bool utc = true;

@@ -250,7 +250,8 @@ TEST(DateTimeText, WideFormDecodesTheRecordsSeparators) {
     EXPECT_EQ(latin.date_time_text_w(moment, 2, true), L"09/12/2026");
 }
 
-// The time zone comes from TZ on both builds; each test runs in a process of its own.
+// Both builds read the zone from TZ once per process, so each test sets it before its first local
+// time (each test runs in a process of its own).
 class LocalTime : public testing::Test {
 protected:
     void SetUp() override {

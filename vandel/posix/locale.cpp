@@ -180,7 +180,8 @@ std::wstring locale_text(locale_item item) {
 namespace detail {
 
 bool local_utc_offset(int64_t t, int32_t& offset) {
-    tzset();  // follow TZ as localtime does; cheap while it is unchanged
+    static const bool zone_read = (tzset(), true);  // localtime_r need not read it itself
+    (void)zone_read;
     const time_t when = static_cast<time_t>(t);
     tm fields{};
     if (!localtime_r(&when, &fields)) return false;

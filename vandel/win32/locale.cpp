@@ -42,7 +42,6 @@ std::wstring locale_text(locale_item item) {
 namespace detail {
 
 bool local_utc_offset(int64_t t, int32_t& offset) {
-    _tzset();  // follow TZ as the runtime's localtime does
     __time64_t when = t;
     tm fields{};
     if (_localtime64_s(&fields, &when) != 0) return false;
