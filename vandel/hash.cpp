@@ -1,6 +1,8 @@
 #include "vandel/hash.h"
 
+#include "vandel/convert.h"
 #include "vandel/stream.h"
+#include "vandel/strings.h"
 
 #include <algorithm>
 #include <array>
@@ -171,6 +173,20 @@ int64_t hash_obj::update_checked(const void* data, size_t size) {
 int64_t hash_obj::update(const std::string& text) {
     if (text.empty()) return 0;
     return update_checked(text.data(), text.size());
+}
+
+int64_t hash_obj::update(const std::wstring& text) { return update(to_utf8(text, '\x1A')); }
+
+std::string hash_obj::hex_digest(const std::string& separator) {
+    std::vector<uint8_t> digest;
+    finish(digest);
+    return hex_dump(digest.data(), digest.size(), false, separator, std::string());
+}
+
+std::wstring hash_obj::hex_digest(const std::wstring& separator) {
+    std::vector<uint8_t> digest;
+    finish(digest);
+    return hex_dump(digest.data(), digest.size(), false, separator, std::wstring());
 }
 
 int64_t hash_obj::update_from_stream(stream& input, int64_t count) {

@@ -27,9 +27,14 @@ public:
     int64_t update_checked(const void* data, size_t size);
     // Feeds the text's bytes. Returns their count.
     int64_t update(const std::string& text);
+    // Feeds the text's UTF-8 bytes. Returns their count.
+    int64_t update(const std::wstring& text);
     // Feeds count bytes (negative: all that remain) read from input in 32 KiB pieces, stopping
     // at the first short read. Returns the bytes hashed.
     int64_t update_from_stream(stream& input, int64_t count);
+    // Finishes and returns the digest as upper-case hex, separator between the bytes.
+    std::string hex_digest(const std::string& separator);
+    std::wstring hex_digest(const std::wstring& separator);
 
 protected:
     hash_obj() = default;

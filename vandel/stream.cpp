@@ -1,8 +1,12 @@
 #include "vandel/stream.h"
 
+#include "vandel/convert.h"
+#include "vandel/strings.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 // The byte-order code below reverses bytes relative to the host, which must be little-endian.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian host expected");
@@ -140,10 +144,11 @@ int64_t stream::read_wstring(std::wstring& s, uint64_t max_bytes) {
     if (count % 2 != 0) return -1;
     std::string bytes;
     int64_t n = read_data(*this, bytes, count);
-    s.resize(bytes.size() / 2);
-    for (size_t i = 0; i < s.size(); ++i)
-        s[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                    static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    std::vector<uint16_t> units(bytes.size() / 2);
+    for (size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    s = wstring_from_utf16_units(units);
     return 4 + n;
 }
 
@@ -156,25 +161,14 @@ int64_t stream::write_string(const std::string& s) {
 
 int64_t stream::write_wstring(const std::wstring& s) {
     // Units as little-endian bytes, never the wchar_t buffer itself: the layout is the same
-    // whatever the width of wchar_t. A value above 0xFFFF (possible only where wchar_t is 32
-    // bits) travels as its surrogate pair.
+    // whatever the width of wchar_t.
     if (s.size() > 0x7FFFFFFFu) throw std::length_error("size error");
-    std::string bytes;
-    bytes.reserve(s.size() * 2);
-    auto put = [&bytes](uint32_t unit) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8 & 0xFF));
-    };
-    for (wchar_t c : s) {
-        auto v = static_cast<uint32_t>(c);
-        if (v > 0xFFFF && v <= 0x10FFFF) {
-            put(0xD800 + ((v - 0x10000) >> 10));
-            put(0xDC00 + ((v - 0x10000) & 0x3FF));
-        } else {
-            put(v > 0xFFFF ? 0xFFFD : v);
-        }
+    std::vector<uint16_t> units = utf16_units_from_wstring(s, 0xFFFD);
+    std::string bytes(units.size() * 2, '\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(units[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(units[i] >> 8);
     }
-    if (bytes.size() >= 0xFFFFFFFFu) throw std::length_error("size error");
     int64_t n = write_uint32(static_cast<uint32_t>(bytes.size()));
     if (n != 4 || bytes.empty()) return n;
     return n + write(bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -185,5 +179,22 @@ bool seekable_stream::is_seekable() const { return true; }
 int64_t seekable_stream::remaining() const { return std::max<int64_t>(size() - position(), 0); }
 
 bool seekable_stream::eof() const { return is_open() && remaining() == 0; }
+
+uint32_t seekable_stream::crc32(int64_t count) {
+    if (count < 0) count = remaining();
+    unsigned char buffer[copy_block];
+    uint32_t crc = 0xFFFFFFFF;
+    int64_t done = 0;
+    for (;;) {
+        int64_t n = read(buffer, std::min(count - done, copy_block));
+        if (n > 0) {
+            crc = vandel::crc32(buffer, static_cast<size_t>(n), false, crc);
+            done += n;
+        }
+        if (n < copy_block) break;
+    }
+    // One complement after the last block: the standard CRC-32 of the bytes read.
+    return ~crc;
+}
 
 }  // namespace vandel

@@ -114,6 +114,9 @@ public:
     virtual bool seek(int64_t offset, int32_t origin) = 0;
     // Returns false when the medium refused the new size.
     virtual bool set_size(int64_t size) = 0;
+    // Reads count bytes (negative: all that remain) from the position and returns their
+    // standard CRC-32 (that of fewer bytes when the data ends first).
+    virtual uint32_t crc32(int64_t count);
 
     bool rewind() { return seek(0, from_start); }
 };

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,21 +12,7 @@ namespace {
 
 using oblivar::test::throws;
 
-std::string hex_of(const std::vector<uint8_t>& bytes) {
-    std::string s;
-    char two[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(two, sizeof two, "%02X", b);
-        s += two;
-    }
-    return s;
-}
-
-std::string digest_of(vandel::hash_obj& h) {
-    std::vector<uint8_t> out;
-    h.finish(out);
-    return hex_of(out);
-}
+std::string digest_of(vandel::hash_obj& h) { return h.hex_digest(std::string()); }
 
 struct vector_row {
     std::string message;
@@ -137,6 +122,22 @@ TEST(Hash, UpdateFromStreamReadsAllThatRemains) {
     EXPECT_EQ(s.position(), 40010);
     expect.update(data.data() + 10, 40000);
     EXPECT_EQ(digest_of(part), digest_of(expect));
+}
+
+TEST(Hash, HexDigestAndWideText) {
+    vandel::sha256_hash sha;
+    sha.update(std::string("abc"));
+    EXPECT_EQ(sha.hex_digest(":").substr(0, 12), "BA:78:16:BF:");
+    vandel::tiger_hash tiger;
+    EXPECT_EQ(tiger.hex_digest(L" ").substr(0, 9), L"32 93 AC ");
+    EXPECT_EQ(tiger.hex_digest(std::string()).size(), 48u);
+
+    // Wide text is hashed as UTF-8: e-acute and the euro sign are C3 A9 E2 82 AC.
+    vandel::sha256_hash wide, bytes;
+    EXPECT_EQ(wide.update(std::wstring{wchar_t(0xE9), wchar_t(0x20AC)}), 5);
+    bytes.update(std::string("\xC3\xA9\xE2\x82\xAC"));
+    EXPECT_EQ(digest_of(wide), digest_of(bytes));
+    EXPECT_EQ(wide.update(std::wstring()), 0);
 }
 
 }  // namespace
