@@ -47,20 +47,16 @@ int32_t date_order_of(const std::wstring& picture) {
     return 1;
 }
 
-// Fills the calendar fields of `seconds` counted from 1970-01-01 00:00 (days to civil date after
-// H. Hinnant's algorithm).
+// Fills the calendar fields of `seconds` (0 or more) counted from 1970-01-01 00:00; days to a
+// civil date after H. Hinnant's algorithm.
 void civil_from_seconds(int64_t seconds, civil_time& c) {
-    int64_t days = seconds / 86400;
-    int64_t rest = seconds % 86400;
-    if (rest < 0) {
-        rest += 86400;
-        --days;
-    }
+    const int64_t days = seconds / 86400;
+    const int64_t rest = seconds % 86400;
     c.hour = static_cast<int32_t>(rest / 3600);
     c.minute = static_cast<int32_t>(rest / 60 % 60);
     c.second = static_cast<int32_t>(rest % 60);
     const int64_t z = days + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t era = z / 146097;
     const int64_t doe = z - era * 146097;
     const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
@@ -106,30 +102,26 @@ locale_info make_locale_info(int32_t kind, const std::function<std::wstring(loca
     r.text_kind_ = kind;
     const auto bytes_kind = static_cast<uint32_t>(kind);
 
-    auto store = [&](locale_item item, std::wstring& wide, std::string& bytes, const char* fallback, size_t max) {
-        wide = cut_units(query(item), max);
+    auto store = [&](const std::wstring& text, std::wstring& wide, std::string& bytes, const char* fallback,
+                     size_t max) {
+        wide = cut_units(text, max);
         bytes = cut_bytes(wide, bytes_kind, fallback, max);
     };
-    auto store_text = [&](const std::wstring& text, std::wstring& wide, std::string& bytes) {
-        wide = cut_units(text, 25);
-        bytes = cut_bytes(wide, bytes_kind, "", 25);
-    };
-
     std::wstring language = query(locale_item::iso_language);
     if (language.empty()) language = query(locale_item::abbrev_language);
-    store_text(language, r.language_w_, r.language_);
+    store(language, r.language_w_, r.language_, "", 25);
     std::wstring country = query(locale_item::iso_country);
     if (country.empty()) country = query(locale_item::abbrev_country);
-    store_text(country, r.country_w_, r.country_);
+    store(country, r.country_w_, r.country_, "", 25);
 
     r.uses_24_hour_ = query(locale_item::time_format) != L"0";
 
-    store(locale_item::decimal_separator, r.decimal_w_, r.decimal_, ".", 5);
-    store(locale_item::thousand_separator, r.thousand_w_, r.thousand_, "", 5);
-    store(locale_item::currency_symbol, r.currency_w_, r.currency_, "", 5);
-    store(locale_item::intl_currency_symbol, r.intl_currency_w_, r.intl_currency_, "", 5);
-    store(locale_item::date_separator, r.date_sep_w_, r.date_sep_, "/", 5);
-    store(locale_item::time_separator, r.time_sep_w_, r.time_sep_, ":", 5);
+    store(query(locale_item::decimal_separator), r.decimal_w_, r.decimal_, ".", 5);
+    store(query(locale_item::thousand_separator), r.thousand_w_, r.thousand_, "", 5);
+    store(query(locale_item::currency_symbol), r.currency_w_, r.currency_, "", 5);
+    store(query(locale_item::intl_currency_symbol), r.intl_currency_w_, r.intl_currency_, "", 5);
+    store(query(locale_item::date_separator), r.date_sep_w_, r.date_sep_, "/", 5);
+    store(query(locale_item::time_separator), r.time_sep_w_, r.time_sep_, ":", 5);
 
     r.date_order_ = date_order_of(query(locale_item::short_date));
     return r;
