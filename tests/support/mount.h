@@ -23,4 +23,23 @@ private:
     bool mounted_ = false;
 };
 
+// The guarded loop device (Linux, as root): attaches an image file inside the sandbox, checks in
+// /sys/block/loopN/loop/backing_file that the device is backed by exactly that file, and detaches
+// it when the scope ends. Where it can't, attached() is false and the test skips.
+class scoped_loop_device {
+public:
+    scoped_loop_device(const sandbox& sb, const std::wstring& image);
+    ~scoped_loop_device();
+    scoped_loop_device(const scoped_loop_device&) = delete;
+    scoped_loop_device& operator=(const scoped_loop_device&) = delete;
+
+    bool attached() const { return fd_ >= 0; }
+    // "/dev/loopN".
+    const std::wstring& device() const { return device_; }
+
+private:
+    std::wstring device_;
+    int fd_ = -1;
+};
+
 }  // namespace oblivar::test

@@ -1,7 +1,6 @@
 // Win32 side of the test environment helpers: the C runtime's wide environment, which is what the
-// library reads; no file system can be mounted here.
+// library reads.
 #include "tests/support/env.h"
-#include "tests/support/mount.h"
 #include "vandel/convert.h"
 
 #include <cstdlib>
@@ -18,9 +17,5 @@ void set_env(const std::string& name, const std::optional<std::wstring>& value) 
     // An empty value unsets the variable here, as it does for the system.
     _wputenv_s(vandel::widen(name).c_str(), value ? value->c_str() : L"");
 }
-
-scoped_tmpfs::scoped_tmpfs(const sandbox&, const std::wstring& path, int) : path_(path) {}
-
-scoped_tmpfs::~scoped_tmpfs() = default;
 
 }  // namespace oblivar::test

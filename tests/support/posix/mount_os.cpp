@@ -1,0 +1,74 @@
+// POSIX side of the test mounts: tmpfs by mount(2), loop devices by their ioctls.
+#include "tests/support/mount.h"
+#include "vandel/os_text.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/loop.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace oblivar::test {
+
+scoped_tmpfs::scoped_tmpfs(const sandbox& sb, const std::wstring& path, int size_kib) : path_(path) {
+    sb.require_inside(path);
+    make_dirs(path);
+    const std::string options = "size=" + std::to_string(size_kib) + "k,mode=0755";
+    mounted_ = mount("oblivar-test", vandel::to_os_bytes(path).c_str(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC,
+                     options.c_str()) == 0;
+}
+
+scoped_tmpfs::~scoped_tmpfs() {
+    if (mounted_) umount2(vandel::to_os_bytes(path_).c_str(), MNT_DETACH);
+}
+
+scoped_loop_device::scoped_loop_device(const sandbox& sb, const std::wstring& image) {
+    sb.require_inside(image);
+    char real[PATH_MAX];
+    if (!realpath(vandel::to_os_bytes(image).c_str(), real)) return;
+    const int control = open("/dev/loop-control", O_RDWR | O_CLOEXEC);
+    if (control < 0) return;
+    for (int attempt = 0; attempt < 10 && fd_ < 0; ++attempt) {
+        const int n = ioctl(control, LOOP_CTL_GET_FREE);
+        if (n < 0) break;
+        const std::string dev = "/dev/loop" + std::to_string(n);
+        const int loop = open(dev.c_str(), O_RDWR | O_CLOEXEC);
+        const int backing = open(real, O_RDWR | O_CLOEXEC);
+        const bool set = loop >= 0 && backing >= 0 && ioctl(loop, LOOP_SET_FD, backing) == 0;
+        if (backing >= 0) close(backing);
+        if (!set) {
+            if (loop >= 0) close(loop);
+            if (errno == EBUSY) continue;  // taken meanwhile by someone else
+            break;
+        }
+        // Use the device only when the system says it is backed by our image.
+        std::string backing_name;
+        const int sys = open(("/sys/block/loop" + std::to_string(n) + "/loop/backing_file").c_str(), O_RDONLY | O_CLOEXEC);
+        if (sys >= 0) {
+            char buf[PATH_MAX + 1];
+            const ssize_t got = read(sys, buf, PATH_MAX);
+            if (got > 0) backing_name.assign(buf, static_cast<size_t>(got));
+            close(sys);
+        }
+        while (!backing_name.empty() && backing_name.back() == '\n') backing_name.pop_back();
+        if (backing_name != real) {
+            ioctl(loop, LOOP_CLR_FD, 0);
+            close(loop);
+            break;
+        }
+        fd_ = loop;
+        device_ = vandel::from_os_bytes(dev);
+    }
+    close(control);
+}
+
+scoped_loop_device::~scoped_loop_device() {
+    if (fd_ < 0) return;
+    ioctl(fd_, LOOP_CLR_FD, 0);
+    close(fd_);
+}
+
+}  // namespace oblivar::test

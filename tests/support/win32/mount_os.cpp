@@ -1,0 +1,14 @@
+// Win32 side of the test mounts: nothing can be mounted here; the tests that need it skip.
+#include "tests/support/mount.h"
+
+namespace oblivar::test {
+
+scoped_tmpfs::scoped_tmpfs(const sandbox&, const std::wstring& path, int) : path_(path) {}
+
+scoped_tmpfs::~scoped_tmpfs() = default;
+
+scoped_loop_device::scoped_loop_device(const sandbox&, const std::wstring&) {}
+
+scoped_loop_device::~scoped_loop_device() = default;
+
+}  // namespace oblivar::test
