@@ -1,0 +1,373 @@
+// The file and device stream: modes, transfers, misuse, sharing (in and across processes), full
+// disks, devices and reading past the system's cache.
+#include "vandel/file_stream.h"
+
+#include "tests/support/child.h"
+#include "tests/support/env.h"
+#include "tests/support/mount.h"
+#include "tests/support/sandbox.h"
+#include "vandel/files.h"
+#include "vandel/os_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+#include <stdexcept>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using namespace oblivar::test;
+using vandel::file_stream;
+
+class FileStream : public sandbox_test {
+protected:
+    std::string read_all(file_stream& s) {
+        std::string out(static_cast<size_t>(s.remaining()), '\0');
+        out.resize(static_cast<size_t>(s.read(out.data(), s.remaining())));
+        return out;
+    }
+};
+
+TEST_F(FileStream, ModesOpenCreateTruncateAndAppend) {
+    const std::wstring f = sb.path(L"f");
+    file_stream s;
+    EXPECT_FALSE(s.open(f, vandel::open_read));
+    EXPECT_FALSE(s.open(f, vandel::open_read_write));
+    EXPECT_FALSE(s.is_open());
+
+    ASSERT_TRUE(s.open(f, vandel::open_append_read_write, 1));  // creates
+    EXPECT_EQ(s.text_form(), 1);
+    EXPECT_EQ(s.write("0123456789", 10), 10);
+    EXPECT_EQ(s.path(), f);
+    EXPECT_EQ(s.flags(), vandel::open_append_read_write);
+
+    EXPECT_FALSE(s.open(L"", vandel::open_read));  // an empty path leaves the stream as it was
+    EXPECT_TRUE(s.is_open());
+    EXPECT_THROW(s.open(f, 6), std::invalid_argument);
+    EXPECT_FALSE(s.is_open());
+    EXPECT_EQ(s.path(), f);
+
+    ASSERT_TRUE(s.open(f, vandel::open_append));
+    EXPECT_EQ(s.position(), 10);
+    EXPECT_EQ(s.size(), 10);
+    EXPECT_FALSE(s.readable());
+    EXPECT_EQ(s.write("abcde", 5), 5);
+    EXPECT_EQ(s.size(), 15);
+    s.close();
+    EXPECT_EQ(read_bytes(f), "0123456789abcde");
+
+    sb.require_inside(f);
+    ASSERT_TRUE(s.open(f, vandel::open_create));
+    EXPECT_EQ(s.size(), 0);
+    s.close();
+    EXPECT_EQ(read_bytes(f), "");
+}
+
+TEST_F(FileStream, ReadsWritesAndSeeks) {
+    write_bytes(sb.path(L"f"), pattern_bytes(100, "0123456789"));
+    file_stream s(sb.path(L"f"), vandel::open_read_write);
+    ASSERT_TRUE(s.is_open());
+    char buf[200];
+    ASSERT_TRUE(s.seek(70, file_stream::from_start));
+    EXPECT_EQ(s.read(buf, 100), 30);
+    EXPECT_EQ(std::string(buf, 3), "012");
+    EXPECT_EQ(s.read(buf, 100), 0);
+    EXPECT_TRUE(s.eof());
+
+    EXPECT_FALSE(s.seek(1, file_stream::from_end));
+    EXPECT_TRUE(s.seek(0, file_stream::from_end));
+    EXPECT_FALSE(s.seek(-101, file_stream::from_current));
+    EXPECT_TRUE(s.seek(-100, file_stream::from_current));
+    EXPECT_FALSE(s.seek(INT64_MAX, file_stream::from_end));
+    EXPECT_EQ(s.position(), 0);
+
+    ASSERT_TRUE(s.seek(95, file_stream::from_start));
+    EXPECT_EQ(s.write("ABCDEFGHIJ", 10), 10);
+    EXPECT_EQ(s.size(), 105);
+
+    // set_size: to the same size at once; below the position moves it; growth reads zeros.
+    EXPECT_TRUE(s.set_size(105));
+    EXPECT_TRUE(s.set_size(50));
+    EXPECT_EQ(s.position(), 50);
+    EXPECT_TRUE(s.set_size(60));
+    EXPECT_EQ(s.position(), 50);
+    EXPECT_EQ(s.read(buf, 20), 10);
+    EXPECT_EQ(std::string(buf, 10), std::string(10, '\0'));
+    EXPECT_THROW(s.set_size(-1), std::length_error);
+    EXPECT_TRUE(s.flush());
+    s.close();
+    EXPECT_EQ(read_bytes(sb.path(L"f")), pattern_bytes(50, "0123456789") + std::string(10, '\0'));
+}
+
+TEST_F(FileStream, MisuseThrows) {
+    write_bytes(sb.path(L"f"), "data");
+    char buf[8];
+    file_stream closed;
+    EXPECT_THROW(closed.read(buf, 1), std::logic_error);
+    EXPECT_THROW(closed.write(buf, 1), std::logic_error);
+    EXPECT_THROW(closed.seek(0, 0), std::logic_error);
+    EXPECT_THROW(closed.set_size(0), std::logic_error);
+    EXPECT_THROW(closed.flush(), std::logic_error);
+
+    file_stream reader(sb.path(L"f"), vandel::open_read);
+    ASSERT_TRUE(reader.is_open());
+    EXPECT_THROW(reader.write(buf, 1), std::logic_error);
+    EXPECT_THROW(reader.set_size(0), std::logic_error);
+    EXPECT_THROW(reader.flush(), std::logic_error);
+    EXPECT_THROW(reader.read(nullptr, 1), std::invalid_argument);
+    EXPECT_THROW(reader.read(buf, -1), std::length_error);
+    EXPECT_EQ(reader.read(nullptr, 0), 0);
+    reader.close();
+
+    file_stream writer(sb.path(L"w"), vandel::open_create);
+    ASSERT_TRUE(writer.is_open());
+    EXPECT_THROW(writer.read(buf, 1), std::logic_error);
+    EXPECT_THROW(writer.write(nullptr, 1), std::invalid_argument);
+    EXPECT_THROW(writer.write(buf, -1), std::length_error);
+    EXPECT_THROW(writer.write(buf, 0xFFFFFFFFLL), std::length_error);
+    EXPECT_EQ(writer.write(nullptr, 0), 0);
+}
+
+TEST_F(FileStream, FoldersAreRefused) {
+    make_dirs(sb.path(L"d"));
+    file_stream s;
+    EXPECT_FALSE(s.open(sb.path(L"d"), vandel::open_read));
+    EXPECT_FALSE(s.open(sb.path(L"d"), vandel::open_append_read_write));
+    EXPECT_FALSE(s.open(sb.path(L"d"), vandel::open_read | vandel::open_device));
+    EXPECT_TRUE(is_directory(sb.path(L"d")));
+}
+
+TEST_F(FileStream, WriteThroughFilesDontFlushDevicesAlwaysDo) {
+    write_bytes(sb.path(L"image"), std::string(8192, 'x'));
+    file_stream file(sb.path(L"f"), vandel::open_create_read_write | vandel::open_write_through);
+    ASSERT_TRUE(file.is_open());
+    EXPECT_EQ(file.write("x", 1), 1);
+    EXPECT_FALSE(file.flush());
+
+    // A device opened as the wipe engine opens it: its size is the image's, and flushing works.
+    file_stream dev(sb.path(L"image"), 0x311);
+    ASSERT_TRUE(dev.is_open());
+    EXPECT_EQ(dev.size(), 8192);
+    EXPECT_EQ(dev.write(std::string(4096, 'y').data(), 4096), 4096);
+    EXPECT_TRUE(dev.flush());
+    ASSERT_TRUE(dev.rewind());
+    char buf[4096];
+    EXPECT_EQ(dev.read(buf, 4096), 4096);
+    EXPECT_EQ(std::string(buf, 4096), std::string(4096, 'y'));
+    EXPECT_EQ(dev.read(buf, 4096), 4096);
+    EXPECT_EQ(std::string(buf, 4096), std::string(4096, 'x'));
+    EXPECT_EQ(dev.read(buf, 4096), 0);
+}
+
+TEST_F(FileStream, UnbufferedReadsSeeWhatWasWritten) {
+    // A verification stream beside the writer, as the engine uses one: aligned blocks.
+    const std::string block = pattern_bytes(65536, "verify");
+    file_stream writer(sb.path(L"f"), vandel::open_create_read_write | vandel::open_share_read_write);
+    ASSERT_TRUE(writer.is_open());
+    ASSERT_EQ(writer.write(block.data(), 65536), 65536);
+    ASSERT_TRUE(writer.flush());
+    file_stream verify(sb.path(L"f"), vandel::open_read | vandel::open_share_read_write | vandel::open_no_buffering);
+    ASSERT_TRUE(verify.is_open());
+    struct alignas(4096) aligned {
+        char bytes[65536];
+    };
+    auto buf = std::make_unique<aligned>();
+    EXPECT_EQ(verify.read(buf->bytes, 65536), 65536);
+    EXPECT_EQ(std::string(buf->bytes, 65536), block);
+}
+
+TEST_F(FileStream, SharingRefusesWithoutTruncating) {
+    const std::wstring f = sb.path(L"f");
+    write_bytes(f, "precious");
+    sb.require_inside(f);
+
+    file_stream holder(f, vandel::open_read_write | vandel::open_share_none);
+    ASSERT_TRUE(holder.is_open());
+    file_stream other;
+    EXPECT_FALSE(other.open(f, vandel::open_read));
+    EXPECT_FALSE(other.open(f, vandel::open_read | vandel::open_share_read_write));
+    EXPECT_FALSE(other.open(f, vandel::open_create));
+    EXPECT_FALSE(other.open(f, vandel::open_create_read_write | vandel::open_share_read_write));
+    holder.close();
+    EXPECT_EQ(read_bytes(f), "precious");
+
+    // Readers that share reading coexist, and keep a writer out.
+    file_stream r1(f, vandel::open_read), r2(f, vandel::open_read);
+    EXPECT_TRUE(r1.is_open());
+    EXPECT_TRUE(r2.is_open());
+    EXPECT_FALSE(other.open(f, vandel::open_read_write));
+    EXPECT_FALSE(other.open(f, vandel::open_create));
+    r1.close();
+    r2.close();
+    EXPECT_EQ(read_bytes(f), "precious");
+    EXPECT_TRUE(other.open(f, vandel::open_create));
+}
+
+constexpr int child_opened = 10;
+constexpr int child_refused = 20;
+
+TEST(FileStreamChild, TryOpen) {
+    if (!is_child_test()) GTEST_SKIP() << "runs only as a child process of the cross-process tests";
+    const std::wstring path = get_env("OBLIVAR_PATH").value_or(L"");
+    const auto flags = static_cast<uint32_t>(std::wcstoul(get_env("OBLIVAR_FLAGS").value_or(L"0").c_str(), nullptr, 16));
+    file_stream s;
+    std::exit(s.open(path, flags) ? child_opened : child_refused);
+}
+
+TEST_F(FileStream, SharingHoldsAcrossProcesses) {
+    const std::wstring f = sb.path(L"f");
+    write_bytes(f, "precious");
+    sb.require_inside(f);
+    scoped_env path("OBLIVAR_PATH", f);
+    auto try_in_child = [](const wchar_t* flags) {
+        scoped_env env("OBLIVAR_FLAGS", std::wstring(flags));
+        return run_child_test("FileStreamChild.TryOpen");
+    };
+    {
+        file_stream holder(f, vandel::open_read_write | vandel::open_share_none);
+        ASSERT_TRUE(holder.is_open());
+        EXPECT_EQ(try_in_child(L"0"), child_refused);
+        EXPECT_EQ(try_in_child(L"13"), child_refused);  // would truncate
+    }
+    EXPECT_EQ(read_bytes(f), "precious");
+    {
+        file_stream reader(f, vandel::open_read);
+        ASSERT_TRUE(reader.is_open());
+        EXPECT_EQ(try_in_child(L"0"), child_opened);
+        EXPECT_EQ(try_in_child(L"2"), child_refused);
+    }
+    EXPECT_EQ(read_bytes(f), "precious");
+    EXPECT_EQ(try_in_child(L"31"), child_opened);
+}
+
+TEST_F(FileStream, LongPaths) {
+    std::wstring dir = sb.root();
+    const wchar_t sep = native_separator();
+    while (dir.size() < 300) {
+        dir += sep + std::wstring(50, L'd');
+        ASSERT_TRUE(vandel::create_directory(dir));
+    }
+    const std::wstring f = dir + sep + L"file";
+    sb.require_inside(f);
+    file_stream s(f, vandel::open_create_read_write);
+    ASSERT_TRUE(s.is_open());
+    EXPECT_EQ(s.write("long", 4), 4);
+    s.close();
+    EXPECT_EQ(vandel::file_size(vandel::add_long_path_prefix(f)), 4);
+    EXPECT_TRUE(vandel::delete_tree(sb.path(std::wstring(50, L'd')), true));
+}
+
+#ifndef _WIN32
+
+TEST_F(FileStream, OnlyRegularFilesAndBlockDevicesOpen) {
+    const std::string fifo = vandel::to_os_bytes(sb.path(L"fifo"));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    file_stream s;
+    EXPECT_FALSE(s.open(sb.path(L"fifo"), vandel::open_read));  // and does not hang
+    EXPECT_FALSE(s.open(sb.path(L"fifo"), vandel::open_read_write | vandel::open_device));
+    if (mknod(vandel::to_os_bytes(sb.path(L"null")).c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
+        EXPECT_FALSE(s.open(sb.path(L"null"), vandel::open_read_write | vandel::open_device));
+    }
+    EXPECT_FALSE(s.open(L"C:\\x", vandel::open_create));
+
+    // A name no UTF-8 decoder would take reaches the system byte for byte.
+    const std::wstring odd = vandel::from_os_bytes(vandel::to_os_bytes(sb.root()) + "/odd\xFF\\ ");
+    ASSERT_TRUE(s.open(odd, vandel::open_create));
+    s.close();
+    struct stat st {};
+    EXPECT_EQ(lstat((vandel::to_os_bytes(sb.root()) + "/odd\xFF\\ ").c_str(), &st), 0);
+}
+
+TEST_F(FileStream, FullDiskIsSeenAtOnce) {
+    scoped_tmpfs fs(sb, sb.path(L"small"), 256);
+    if (!fs.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::wstring f = sb.path(L"small/fill");
+    sb.require_inside(f);
+    file_stream s(f, vandel::open_create_read_write);
+    ASSERT_TRUE(s.is_open());
+
+    // Growth takes the space at once or not at all.
+    EXPECT_FALSE(s.set_size(1 << 20));
+    EXPECT_TRUE(s.disk_full());
+    EXPECT_TRUE(s.is_open());
+    EXPECT_EQ(s.size(), 0);
+    EXPECT_EQ(vandel::file_size(f), 0);
+    ASSERT_TRUE(s.set_size(64 * 1024));
+    EXPECT_FALSE(s.disk_full());
+
+    const std::string block(64 * 1024, 'z');
+    int64_t total = 0, n = 0;
+    while ((n = s.write(block.data(), 64 * 1024)) == 64 * 1024) total += n;
+    total += n;
+    EXPECT_TRUE(s.disk_full());
+    EXPECT_GT(total, 64 * 1024);
+    EXPECT_LE(total, 256 * 1024);
+    EXPECT_EQ(s.size(), total);
+    EXPECT_EQ(vandel::file_size(f), total);
+
+    ASSERT_TRUE(s.set_size(0));
+    EXPECT_FALSE(s.disk_full());
+    EXPECT_EQ(s.write(block.data(), 1024), 1024);
+    EXPECT_FALSE(s.disk_full());
+}
+
+TEST_F(FileStream, BlockDeviceSizeAndReadsPastTheCache) {
+    const std::wstring image = sb.path(L"disk.img");
+    write_bytes(image, std::string(1 << 20, '\0'));
+    scoped_loop_device loop(sb, image);
+    if (!loop.attached()) GTEST_SKIP() << "no loop device here";
+
+    file_stream dev(loop.device(), 0x311);
+    ASSERT_TRUE(dev.is_open());
+    EXPECT_EQ(dev.size(), 1 << 20);
+    const std::string a(65536, 'A'), b(65536, 'B');
+    ASSERT_EQ(dev.write(a.data(), 65536), 65536);
+    ASSERT_TRUE(dev.flush());
+
+    // Change the medium behind the device's cache, which still holds A.
+    {
+        const int fd = open(vandel::to_os_bytes(image).c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, b.data(), b.size(), 0), 65536);
+        fsync(fd);
+        close(fd);
+    }
+    std::string cached(65536, '\0');
+    {
+        const int fd = open(vandel::to_os_bytes(loop.device()).c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pread(fd, cached.data(), cached.size(), 0), 65536);
+        close(fd);
+    }
+    EXPECT_EQ(cached, a) << "the system's cache was expected to answer a plain read";
+
+    ASSERT_TRUE(dev.rewind());
+    std::string medium(65536, '\0');
+    ASSERT_EQ(dev.read(medium.data(), 65536), 65536);
+    EXPECT_EQ(medium, b);
+}
+
+TEST_F(FileStream, ExclusiveBlockDeviceRefusesAnotherExclusiveOpen) {
+    const std::wstring image = sb.path(L"disk.img");
+    write_bytes(image, std::string(1 << 20, '\0'));
+    scoped_loop_device loop(sb, image);
+    if (!loop.attached()) GTEST_SKIP() << "no loop device here";
+    file_stream first(loop.device(), vandel::open_read_write | vandel::open_share_none | vandel::open_device);
+    ASSERT_TRUE(first.is_open());
+    file_stream second;
+    EXPECT_FALSE(second.open(loop.device(), vandel::open_read_write | vandel::open_share_none | vandel::open_device));
+    EXPECT_TRUE(second.open(loop.device(), vandel::open_read | vandel::open_share_read_write | vandel::open_device));
+}
+
+#endif
+
+}  // namespace

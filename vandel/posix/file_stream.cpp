@@ -1,0 +1,193 @@
+// POSIX file and device stream: open/pread/pwrite on a descriptor, flock for sharing,
+// posix_fallocate for growth, BLKGETSIZE64 for block devices, fadvise to read past the cache.
+#include "vandel/file_stream.h"
+#include "vandel/posix/native_path.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vandel {
+
+namespace {
+
+constexpr int64_t max_call = 1LL << 30;  // the most one read or write call is given
+
+enum class share { read_write, read, none };
+
+share sharing_of(uint32_t flags) {
+    switch (flags & 0xF0) {
+    case open_share_read_write:
+        return share::read_write;
+    case open_share_read:
+        return share::read;
+    case open_share_none:
+        return share::none;
+    default:
+        return (flags & open_mode_mask) == open_read ? share::read : share::none;
+    }
+}
+
+// Closes fd, keeping errno for the caller.
+void close_keep_errno(int fd) {
+    const int saved = errno;
+    close(fd);
+    errno = saved;
+}
+
+int retry_flock(int fd, int op) {
+    int rc;
+    do rc = flock(fd, op | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    return rc;
+}
+
+}  // namespace
+
+bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& length) {
+    std::string p;
+    if (!posix::to_native_path(path, p)) {
+        errno = EINVAL;
+        return false;
+    }
+    const uint32_t mode = flags & open_mode_mask;
+    const bool device = (flags & open_device) != 0;
+    const bool write_access = mode != open_read;
+    const bool create = mode >= open_create;
+    const bool truncate = mode == open_create || mode == open_create_read_write;
+    const share sh = sharing_of(flags);
+
+    int oflags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // non-blocking: a FIFO must not hang the open
+    oflags |= (mode == open_read) ? O_RDONLY : (mode == open_create || mode == open_append) ? O_WRONLY : O_RDWR;
+    if (create) oflags |= O_CREAT;
+    if (!device && (flags & (open_write_through | open_write_through_only))) oflags |= O_DSYNC;
+    const mode_t perm = (!device && (flags & open_attr_read_only)) ? 0444 : 0666;
+
+    int fd;
+    do fd = ::open(p.c_str(), oflags, perm);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+
+    struct stat st {};
+    const bool accepted = fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || (device && S_ISBLK(st.st_mode)));
+    if (!accepted) {
+        ::close(fd);
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    if (S_ISBLK(st.st_mode)) {
+        if (sh == share::none) {
+            // Exclusive use of a block device: the system refuses it while anything holds it.
+            const int excl = ::open(p.c_str(), (oflags & ~(O_CREAT | O_NONBLOCK)) | O_EXCL);
+            close_keep_errno(fd);
+            if (excl < 0) return false;
+            fd = excl;
+        }
+        uint64_t bytes = 0;
+        if (ioctl(fd, BLKGETSIZE64, &bytes) != 0) {
+            close_keep_errno(fd);
+            return false;
+        }
+        length = static_cast<int64_t>(bytes);
+    } else {
+        const bool exclusive = sh == share::none || (sh == share::read && write_access);
+        if (retry_flock(fd, exclusive ? LOCK_EX : LOCK_SH) != 0) {
+            close_keep_errno(fd);
+            return false;
+        }
+        // Only now that the lock is ours may the file lose its contents.
+        if (truncate && ftruncate(fd, 0) != 0) {
+            close_keep_errno(fd);
+            return false;
+        }
+        length = truncate ? 0 : static_cast<int64_t>(st.st_size);
+        if (!device && (flags & open_random_access)) posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+        if (!device && (flags & open_sequential_scan)) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    handle_ = fd;
+    return true;
+}
+
+void file_stream::os_close() { ::close(handle_); }
+
+int64_t file_stream::os_read(void* buffer, int64_t count) {
+    if (uncached_reads_) {
+        // Write back whatever of the range is still dirty, then drop the range from the cache, so
+        // the read below comes from the medium. Whole pages; to the end when the range reaches it.
+        const int64_t page = sysconf(_SC_PAGESIZE);
+        const int64_t start = position_ / page * page;
+        const int64_t end = position_ + count;
+        const int64_t length = end >= size_ ? 0 : (end + page - 1) / page * page - start;
+        sync_file_range(handle_, start, length, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                                    SYNC_FILE_RANGE_WAIT_AFTER);
+        posix_fadvise(handle_, start, length, POSIX_FADV_DONTNEED);
+    }
+    auto* out = static_cast<char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = pread(handle_, out + done, static_cast<size_t>(std::min(count - done, max_call)),
+                                position_ + done);
+        if (n > 0) {
+            done += n;
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    return done;
+}
+
+int64_t file_stream::os_write(const void* buffer, int64_t count, bool& full) {
+    const auto* in = static_cast<const char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = pwrite(handle_, in + done, static_cast<size_t>(std::min(count - done, max_call)),
+                                 position_ + done);
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            full = n < 0 && errno == ENOSPC;
+            break;
+        }
+    }
+    return done;
+}
+
+bool file_stream::os_seek(int64_t, bool&) { return true; }  // every transfer names its position
+
+int file_stream::os_resize(int64_t new_size, bool& full) {
+    int rc;
+    if (new_size > size_) {
+        // Allocate now, so a full disk shows here and not in the middle of a later write.
+        do rc = posix_fallocate(handle_, size_, new_size - size_);
+        while (rc == EINTR);
+        if (rc == 0) return 0;
+        full = rc == ENOSPC;
+        // A partial allocation may have moved the end: put it back.
+        struct stat st {};
+        if (fstat(handle_, &st) != 0) return 2;
+        if (S_ISREG(st.st_mode) && st.st_size != size_ && ftruncate(handle_, size_) != 0) return 2;
+        return 1;
+    }
+    do rc = ftruncate(handle_, new_size);
+    while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : 1;
+}
+
+bool file_stream::os_flush(bool& full) {
+    int rc;
+    do rc = fdatasync(handle_);
+    while (rc != 0 && errno == EINTR);
+    full = rc != 0 && errno == ENOSPC;
+    return rc == 0;
+}
+
+}  // namespace vandel
