@@ -2,6 +2,7 @@
 
 #include "vandel/convert.h"
 #include "vandel/locale.h"
+#include "vandel/strings.h"
 
 #include <cctype>
 #include <charconv>
@@ -197,13 +198,6 @@ std::wstring locale_thousand<std::wstring>() {
 }
 
 template <class S>
-S replace_point(S t, const S& d) {
-    const auto pos = t.find(static_cast<typename S::value_type>('.'));
-    if (pos != S::npos && !d.empty()) t.replace(pos, 1, d);
-    return t;
-}
-
-template <class S>
 S rewrite_number(const S& t, const S& p, const S& d, const S& g, std::vector<size_t>& map, size_t capacity) {
     map.clear();
     S out;
@@ -330,7 +324,7 @@ template <class S>
 S format_real(double value, int type, int precision, S d, const S& g) {
     S t = from_ascii<S>(sprintf_double(value, type, precision));
     if (d.empty()) d = locale_decimal<S>();
-    t = replace_point(t, d);
+    t = replace_all(t, S(1, '.'), d, 0);
     return d != g ? group_text(t, 3, g) : t;
 }
 

@@ -2,6 +2,7 @@
 
 #include "vandel/convert.h"
 #include "vandel/numbers.h"
+#include "vandel/strings.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -11,14 +12,6 @@ namespace vandel {
 
 namespace {
 
-std::string trimmed(const std::string& s) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    size_t b = 0, e = s.size();
-    while (b < e && blank(s[b])) ++b;
-    while (e > b && blank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // The last character that is not a decimal digit, or 0 when there is none.
@@ -26,19 +19,6 @@ char last_separator(const std::string& s) {
     for (size_t i = s.size(); i-- > 0;)
         if (!is_digit(s[i])) return s[i];
     return 0;
-}
-
-// Parts between separators; empty parts stay, a separator at the end adds none.
-std::vector<std::string> parts_of(const std::string& s, char separator) {
-    std::vector<std::string> parts;
-    size_t pos = 0;
-    while (pos < s.size()) {
-        size_t next = s.find(separator, pos);
-        if (next == std::string::npos) next = s.size();
-        parts.push_back(s.substr(pos, next - pos));
-        pos = next + 1;
-    }
-    return parts;
 }
 
 int32_t part_number(const std::vector<std::string>& parts, size_t i) {
@@ -50,15 +30,16 @@ int32_t part_number(const std::vector<std::string>& parts, size_t i) {
 }  // namespace
 
 int compare_versions(const std::string& a_text, const std::string& b_text) {
-    const std::string a = trimmed(a_text);
-    const std::string b = trimmed(b_text);
+    const std::string a = trim(a_text, true, true);
+    const std::string b = trim(b_text, true, true);
     if (a == b) return 0;
     char sep_a = last_separator(a);
     if (sep_a == 0) sep_a = '.';
     char sep_b = last_separator(b);
     if (sep_b == 0) sep_b = sep_a;
-    const auto pa = parts_of(a, sep_a);
-    const auto pb = parts_of(b, sep_b);
+    std::vector<std::string> pa, pb;
+    split(pa, a, false, std::string(1, sep_a));
+    split(pb, b, false, std::string(1, sep_b));
     for (size_t i = 0; i < std::max(pa.size(), pb.size()); ++i) {
         const int32_t x = part_number(pa, i);
         const int32_t y = part_number(pb, i);
