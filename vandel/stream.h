@@ -3,6 +3,7 @@
 // its raw read and write (typed values in a chosen byte order, length-prefixed strings, copying).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vandel {
 
@@ -64,6 +65,22 @@ public:
     virtual int64_t read_wstring(std::wstring& s, uint64_t max_bytes);
     virtual int64_t read_string(std::string& s, uint64_t max_bytes);
 
+    // Text lines in the stream's text_form, byte_order and line_ending: read up to count units
+    // (-1: no limit) into text, the terminator consumed and not stored. Return the units
+    // consumed, 0 at the end of the data.
+    virtual int64_t read_line(std::wstring& text, int64_t count);
+    virtual int64_t read_line(std::string& text, int64_t count);
+
+    // Unit readers: clear text, then read units (bytes; 16-bit units; 32-bit units, in
+    // byte_order) until the terminator of mode (line_ending values; LF modes drop a CR just
+    // before the LF), the end of the data or count units stored (-1: no limit). A unit cut short
+    // by the end of the data is consumed, not stored. Return the units consumed. The 16- and
+    // 32-bit readers throw runtime_error "read string size too large" for a count below -1.
+    int64_t read_chars(std::string& text, int64_t count, int32_t mode);
+    int64_t read_utf16_units(std::wstring& text, int64_t count, int32_t mode);
+    int64_t read_utf16_units(std::vector<uint16_t>& units, int64_t count, int32_t mode);
+    int64_t read_utf32_units(std::vector<uint32_t>& units, int64_t count, int32_t mode);
+
     // Returns the bytes written, at most count; fewer means a full or failed medium.
     virtual int64_t write(const void* buffer, int64_t count) = 0;
     // Copies count bytes (negative: all that remains) from source in 64 KiB blocks, stopping at
@@ -87,6 +104,22 @@ public:
     // length_error "size error" before anything is written.
     virtual int64_t write_wstring(const std::wstring& s);
     virtual int64_t write_string(const std::string& s);
+
+    // Write text and the line terminator in the stream's format. Return the bytes written.
+    virtual int64_t write_line(const std::wstring& text);
+    virtual int64_t write_line(const std::string& text);
+
+    // Line writers: text, then the terminator of mode, in byte_order, with one write. Return the
+    // bytes written.
+    int64_t write_chars_line(const std::string& text, int32_t mode);
+    int64_t write_utf16_line(const std::wstring& text, int32_t mode);
+    int64_t write_utf16_line(const std::vector<uint16_t>& units, int32_t mode);
+    int64_t write_utf32_line(const std::vector<uint32_t>& units, int32_t mode);
+
+    // Reverse the bytes of every unit when byte_order is 1.
+    static void swap_units(std::wstring& text, int32_t byte_order);
+    static void swap_units(std::vector<uint16_t>& units, int32_t byte_order);
+    static void swap_units(std::vector<uint32_t>& units, int32_t byte_order);
 
 private:
     int32_t byte_order_ = 0;
@@ -117,6 +150,17 @@ public:
     // Reads count bytes (negative: all that remain) from the position and returns their
     // standard CRC-32 (that of fewer bytes when the data ends first).
     virtual uint32_t crc32(int64_t count);
+
+    // Reads a byte-order mark at the position: on one, sets text_form and byte_order and stays
+    // after it; otherwise returns false with the position unchanged.
+    virtual bool read_bom();
+    // read_bom, else guesses text_form, byte_order (and, for 8-bit text, text_kind) from up to
+    // count bytes, the position unchanged. Returns false for no mark and no guess (count <= 0,
+    // no data).
+    virtual bool detect_encoding(int64_t count);
+    // Writes the mark of text_form 1, 2 or 3 in byte_order (0 counting as 2). Returns true when
+    // the whole mark was written; false, writing nothing, for other forms.
+    virtual bool write_bom();
 
     bool rewind() { return seek(0, from_start); }
 };
