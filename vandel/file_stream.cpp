@@ -30,13 +30,13 @@ bool file_stream::open(const std::wstring& path, uint32_t flags, int32_t text_fo
     if (path.empty()) return false;
     close();
     const uint32_t mode = flags & open_mode_mask;
-    if (mode > open_append_read_write) throw std::invalid_argument("invalid argument");
+    if (mode > open_create_new) throw std::invalid_argument("invalid argument");
     int64_t length = 0;
     if (!os_open(path, flags, length)) return false;
     flags_ = flags;
     size_ = length;
     position_ = 0;
-    readable_ = mode != open_create && mode != open_append;
+    readable_ = mode != open_create && mode != open_append && mode != open_create_new;
     writable_ = mode != open_read;
     uncached_reads_ = (flags & (open_device | open_no_buffering)) != 0;
     if (mode == open_append || mode == open_append_read_write) seek(0, from_end);

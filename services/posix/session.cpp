@@ -14,7 +14,8 @@ bool system_end_session(int kind, bool force) {
     const char* id = std::getenv("XDG_SESSION_ID");
     const std::vector<std::string> cmd = session_end_command(kind, force, id ? id : "");
     if (cmd.empty()) return false;
-    return spawn_program(cmd[0], cmd, true, true) == 0;
+    bool started = false;
+    return spawn_program(cmd[0], cmd, true, true, started) == 0;
 }
 
 }  // namespace olvex::detail

@@ -22,7 +22,9 @@ int wait_for(pid_t pid) {
 
 }  // namespace
 
-int spawn_program(const std::string& file, const std::vector<std::string>& args, bool search_path, bool wait) {
+int spawn_program(const std::string& file, const std::vector<std::string>& args, bool search_path, bool wait,
+                  bool& started) {
+    started = false;
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -31,6 +33,7 @@ int spawn_program(const std::string& file, const std::vector<std::string>& args,
     const int rc = search_path ? posix_spawnp(&pid, file.c_str(), nullptr, nullptr, argv.data(), environ)
                                : posix_spawn(&pid, file.c_str(), nullptr, nullptr, argv.data(), environ);
     if (rc != 0) return -1;
+    started = true;
     if (wait) return wait_for(pid);
     // No zombie is left behind for a child nobody waits for.
     std::thread([pid] { wait_for(pid); }).detach();

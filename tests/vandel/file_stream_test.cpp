@@ -52,7 +52,7 @@ TEST_F(FileStream, ModesOpenCreateTruncateAndAppend) {
 
     EXPECT_FALSE(s.open(L"", vandel::open_read));  // an empty path leaves the stream as it was
     EXPECT_TRUE(s.is_open());
-    EXPECT_THROW(s.open(f, 6), std::invalid_argument);
+    EXPECT_THROW(s.open(f, 7), std::invalid_argument);
     EXPECT_FALSE(s.is_open());
     EXPECT_EQ(s.path(), f);
 
@@ -70,6 +70,23 @@ TEST_F(FileStream, ModesOpenCreateTruncateAndAppend) {
     EXPECT_EQ(s.size(), 0);
     s.close();
     EXPECT_EQ(read_bytes(f), "");
+}
+
+TEST_F(FileStream, CreateNewNeverOpensAnExistingName) {
+    const std::wstring f = sb.path(L"new");
+    file_stream s;
+    ASSERT_TRUE(s.open(f, vandel::open_create_new));
+    EXPECT_FALSE(s.readable());
+    EXPECT_EQ(s.write("abc", 3), 3);
+    s.close();
+    EXPECT_FALSE(s.open(f, vandel::open_create_new));
+    EXPECT_EQ(read_bytes(f), "abc");
+
+    // A link in the way is an existing name too, even when it leads nowhere.
+    const std::wstring link = sb.path(L"link");
+    if (!make_link(link, sb.path(L"absent"), false)) GTEST_SKIP() << "no symbolic links here";
+    EXPECT_FALSE(s.open(link, vandel::open_create_new));
+    EXPECT_FALSE(path_exists(sb.path(L"absent")));
 }
 
 TEST_F(FileStream, ReadsWritesAndSeeks) {

@@ -63,8 +63,10 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
     const share sh = sharing_of(flags);
 
     int oflags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // non-blocking: a FIFO must not hang the open
-    oflags |= (mode == open_read) ? O_RDONLY : (mode == open_create || mode == open_append) ? O_WRONLY : O_RDWR;
+    const bool write_only = mode == open_create || mode == open_append || mode == open_create_new;
+    oflags |= (mode == open_read) ? O_RDONLY : write_only ? O_WRONLY : O_RDWR;
     if (create) oflags |= O_CREAT;
+    if (mode == open_create_new) oflags |= O_EXCL;
     if (!device && (flags & (open_write_through | open_write_through_only))) oflags |= O_DSYNC;
     const mode_t perm = (!device && (flags & open_attr_read_only)) ? 0444 : 0666;
 
