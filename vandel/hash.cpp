@@ -159,6 +159,43 @@ void tiger_compress_bytes(const uint8_t* bytes, uint64_t* state) {
     tiger_compress(tiger_table.data(), block, state);
 }
 
+// ---- both hashes ---------------------------------------------------------------------------
+
+// Feeds size bytes through the 64-byte block buffer: completes a partial block, compresses the
+// whole blocks straight from data, keeps the rest.
+template <class Compress>
+void feed_blocks(uint8_t* block, uint64_t& buffered, const void* data, size_t size, Compress compress) {
+    auto p = static_cast<const uint8_t*>(data);
+    if (buffered > 0) {
+        size_t take = std::min<size_t>(size, 64 - buffered);
+        std::memcpy(block + buffered, p, take);
+        buffered += take;
+        p += take;
+        size -= take;
+        if (buffered < 64) return;
+        compress(block);
+        buffered = 0;
+    }
+    for (; size >= 64; p += 64, size -= 64) compress(p);
+    if (size > 0) std::memcpy(block, p, size);
+    buffered = size;
+}
+
+// Ends the message in block (n bytes held): the pad byte, zeros, and the 8 length bytes in the
+// last 8 bytes of the last block; one or two blocks compressed.
+template <class Compress>
+void pad_message(uint8_t* block, size_t n, uint8_t pad_byte, const uint8_t* length, Compress compress) {
+    block[n++] = pad_byte;
+    if (n > 56) {
+        std::memset(block + n, 0, 64 - n);
+        compress(block);
+        n = 0;
+    }
+    std::memset(block + n, 0, 56 - n);
+    std::memcpy(block + 56, length, 8);
+    compress(block);
+}
+
 }  // namespace
 
 // ---- hash_obj ------------------------------------------------------------------------------
@@ -250,41 +287,20 @@ void sha256_hash::compress(const uint8_t* block) {
 
 int64_t sha256_hash::update(const void* data, size_t size) {
     if (finished_) reset();
-    auto p = static_cast<const uint8_t*>(data);
-    size_t left = size;
-    if (buffered_ > 0) {
-        size_t take = std::min<size_t>(left, 64 - buffered_);
-        std::memcpy(block_ + buffered_, p, take);
-        buffered_ += take;
-        p += take;
-        left -= take;
-        if (buffered_ < 64) return static_cast<int64_t>(size);
-        compress(block_);
+    feed_blocks(block_, buffered_, data, size, [this](const uint8_t* block) {
+        compress(block);
         length_done_ += 64;
-        buffered_ = 0;
-    }
-    for (; left >= 64; p += 64, left -= 64) {
-        compress(p);
-        length_done_ += 64;
-    }
-    if (left > 0) std::memcpy(block_, p, left);
-    buffered_ = left;
+    });
     return static_cast<int64_t>(size);
 }
 
 size_t sha256_hash::finish(std::vector<uint8_t>& out) {
     if (!finished_) {
         uint64_t bits = (length_done_ + buffered_) * 8;
-        size_t n = static_cast<size_t>(buffered_);
-        block_[n++] = 0x80;
-        if (n > 56) {
-            std::memset(block_ + n, 0, 64 - n);
-            compress(block_);
-            n = 0;
-        }
-        std::memset(block_ + n, 0, 56 - n);
-        for (int i = 0; i < 8; ++i) block_[56 + i] = uint8_t(bits >> (56 - 8 * i));
-        compress(block_);
+        uint8_t length[8];
+        for (int i = 0; i < 8; ++i) length[i] = uint8_t(bits >> (56 - 8 * i));
+        pad_message(block_, static_cast<size_t>(buffered_), 0x80, length,
+                    [this](const uint8_t* block) { compress(block); });
         for (int i = 0; i < 8; ++i) store_be32(digest_ + 4 * i, words_[i]);
         buffered_ = 0;
         finished_ = true;
@@ -309,40 +325,20 @@ void tiger_hash::reset() {
 int64_t tiger_hash::update(const void* data, size_t size) {
     if (finished_) reset();
     length_total_ += size;
-    auto p = static_cast<const uint8_t*>(data);
-    size_t left = size;
-    if (buffered_ > 0) {
-        size_t take = std::min<size_t>(left, 64 - buffered_);
-        std::memcpy(block_ + buffered_, p, take);
-        buffered_ += take;
-        p += take;
-        left -= take;
-        if (buffered_ < 64) return static_cast<int64_t>(size);
-        tiger_compress_bytes(block_, chain_);
-        buffered_ = 0;
-    }
-    for (; left >= 64; p += 64, left -= 64) tiger_compress_bytes(p, chain_);
-    if (left > 0) std::memcpy(block_, p, left);
-    buffered_ = left;
+    feed_blocks(block_, buffered_, data, size, [this](const uint8_t* block) { tiger_compress_bytes(block, chain_); });
     return static_cast<int64_t>(size);
 }
 
 size_t tiger_hash::finish(std::vector<uint8_t>& out) {
-    // The padding goes through a copy, so the chain stays as it is and a second finish gives
+    // The padding goes through copies, so the chain stays as it is and a second finish gives
     // the same digest.
     uint64_t state[3] = {chain_[0], chain_[1], chain_[2]};
     uint8_t pad[64];
-    size_t n = static_cast<size_t>(buffered_);
-    std::memcpy(pad, block_, n);
-    pad[n++] = 0x01;
-    if (n > 56) {
-        std::memset(pad + n, 0, 64 - n);
-        tiger_compress_bytes(pad, state);
-        n = 0;
-    }
-    std::memset(pad + n, 0, 56 - n);
-    store_le64(pad + 56, length_total_ * 8);
-    tiger_compress_bytes(pad, state);
+    std::memcpy(pad, block_, static_cast<size_t>(buffered_));
+    uint8_t length[8];
+    store_le64(length, length_total_ * 8);
+    pad_message(pad, static_cast<size_t>(buffered_), 0x01, length,
+                [&state](const uint8_t* block) { tiger_compress_bytes(block, state); });
     finished_ = true;
     uint8_t digest[24];
     for (int i = 0; i < 3; ++i) store_le64(digest + 8 * i, state[i]);
