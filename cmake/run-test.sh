@@ -13,7 +13,7 @@ mkdir -p "$build/test-tmp"
 home=$(mktemp -d "$build/test-tmp/run.XXXXXX") || exit 1
 mkdir -p "$home/tmp" "$home/.config" "$home/.local/share" "$home/.cache" "$home/xdg-config" "$home/run"
 chmod 700 "$home/run"
-export HOME="$home" TMPDIR="$home/tmp" TMP="$home/tmp" TEMP="$home/tmp"
+export HOME="$home"
 export XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache"
 export XDG_CONFIG_DIRS="$home/xdg-config" XDG_DATA_DIRS="$home/share" XDG_RUNTIME_DIR="$home/run"
 export PATH="$here/stubs:$PATH"
@@ -21,10 +21,13 @@ export OBLIVAR_STUB_LOG="$build/session-stubs.log"
 
 case "$mode" in
   native)
+    export TMPDIR="$home/tmp" TMP="$home/tmp" TEMP="$home/tmp"
     "$@"
     rc=$?
     ;;
   wine)
+    # Wine keeps its server socket under TMPDIR: leave it alone so every test reaches the one
+    # persistent server. Windows programs take their temporary folder from the prefix anyway.
     "$here/wine-prefix.sh" "$build" || { rm -rf --one-file-system "$home"; exit 1; }
     export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     /usr/lib/wine/wine64 "$@"
