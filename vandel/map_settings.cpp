@@ -1,7 +1,11 @@
 #include "vandel/map_settings.h"
 
+#include "vandel/file_stream.h"
+#include "vandel/files.h"
+#include "vandel/memory_stream.h"
 #include "vandel/numbers.h"
 #include "vandel/stream.h"
+#include "vandel/strings.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -354,6 +358,93 @@ int map_settings<std::wstring>::read_binary_status(stream& s) {
 template <>
 bool map_settings<std::wstring>::read_binary(stream& s) {
     return read_binary_status(s) == 1;
+}
+
+template <>
+bool map_settings<std::wstring>::write_text(stream& s, bool with_types) {
+    if (!s.writable() || values_.size() > 0xFFFFFFFEu) return false;
+    std::vector<std::wstring> lines;
+    to_lines(lines, with_types);
+    for (const auto& line : lines) {
+        // The line's encoded size, from a stream of the same format: anything less is a short
+        // write.
+        memory_stream probe;
+        probe.copy_format(s);
+        if (s.write_line(line) != probe.write_line(line)) return false;
+    }
+    changed_since_save_ = false;
+    return true;
+}
+
+template <>
+bool map_settings<std::wstring>::read_text(stream& s, int* line_number) {
+    if (line_number) *line_number = 0;
+    if (!s.readable() || s.remaining() <= 0) return false;
+    clear();
+    int n = 0;
+    try {
+        std::wstring line, name, text;
+        while (s.read_line(line, -1) > 0) {
+            ++n;
+            line = trim(line, true, true);
+            if (line.empty() || line.compare(0, 2, L"//") == 0 || line[0] == L'#' || line[0] == L'[') continue;
+            settings_value<std::wstring> v;
+            if (!settings_value<std::wstring>::from_text(text, split_settings_line(line, name, text), v)) {
+                if (line_number) *line_number = n;
+                return false;
+            }
+            put(name, std::move(v));
+        }
+    } catch (const std::exception&) {
+        if (line_number) *line_number = n;
+        return false;
+    }
+    changed_since_save_ = false;
+    return true;
+}
+
+template <>
+map_settings<std::wstring>::read_outcome map_settings<std::wstring>::read_settings(seekable_stream& s,
+                                                                                  int* line_number) {
+    if (line_number) *line_number = 0;
+    const int64_t start = s.position();
+    switch (read_binary_status(s)) {
+    case 1: return read_outcome::binary;
+    case 0: return read_outcome::failed;
+    default: break;
+    }
+    if (!s.seek(start, seekable_stream::from_start)) return read_outcome::failed;
+    if (!s.detect_encoding(2048)) return read_outcome::nothing;
+    return read_text(s, line_number) ? read_outcome::text : read_outcome::failed;
+}
+
+template <>
+bool map_settings<std::wstring>::load_file(const std::wstring& path, int* line_number) {
+    if (line_number) *line_number = 0;
+    file_stream f;
+    return f.open(path, open_read, 0) && read_settings(f, line_number) != read_outcome::failed;
+}
+
+template <>
+bool map_settings<std::wstring>::save_file(const std::wstring& path, bool as_text) {
+    const bool unsaved = changed_since_save_;
+    const std::wstring temporary = path + L".tmp";
+    bool written = false;
+    {
+        file_stream f;
+        if (!f.open(temporary, open_create | open_share_none, 0)) return false;
+        written = (as_text ? write_text(f, true) : write_binary(f)) && f.flush();
+    }
+    // Only a file written whole and on the medium takes the old one's place.
+    if (written && move_file(temporary, path, true)) return true;
+    remove_path(temporary, false);
+    changed_since_save_ = unsaved;
+    return false;
+}
+
+template <>
+bool map_settings<std::wstring>::save_binary_file(const std::wstring& path) {
+    return save_file(path, false);
 }
 
 template struct settings_value<std::wstring>;

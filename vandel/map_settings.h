@@ -15,6 +15,7 @@
 namespace vandel {
 
 class stream;
+class seekable_stream;
 
 // One value of a map_settings.
 template <class S>
@@ -83,12 +84,21 @@ public:
     // "=" (comments "//", "#", "[" and empty lines are skipped), with *line_number (when given)
     // set to that line's number.
     bool read_text(stream& s, int* line_number = nullptr);
-    // Loads a file in either format (text is tried only when the file is not binary). Returns
-    // false when it can't be opened or read whole; true for an empty file (store unchanged).
-    // *line_number gets the failing text line, 0 for binary.
+    // What read_settings found.
+    enum class read_outcome { nothing, binary, text, failed };
+    // Reads settings in either format from the position of s: binary, else (only when the data
+    // do not start as the binary format does) text of the encoding detect_encoding finds.
+    // nothing: no data, store unchanged; failed: cut short or damaged, with *line_number (when
+    // given) the failing text line, 0 for binary. Throws as read_binary does.
+    read_outcome read_settings(seekable_stream& s, int* line_number = nullptr);
+    // Loads a file in either format. Returns false when it can't be opened or read whole; true
+    // for an empty file (store unchanged). *line_number as read_settings.
     bool load_file(const std::wstring& path, int* line_number = nullptr);
-    // Writes the binary format to a temporary file beside path and then replaces path with it;
-    // false (path untouched) when any step fails.
+    // Writes the binary format (as_text: text lines with types, UTF-16LE, CR LF) to a temporary
+    // file beside path, flushes it to the medium and then puts it in path's place. Returns
+    // false, with path untouched and changed_since_save as it was, when any step fails.
+    bool save_file(const std::wstring& path, bool as_text);
+    // save_file(path, false).
     bool save_binary_file(const std::wstring& path);
 
 private:
@@ -119,7 +129,12 @@ bool map_settings<std::wstring>::write_text(stream& s, bool with_types);
 template <>
 bool map_settings<std::wstring>::read_text(stream& s, int* line_number);
 template <>
+map_settings<std::wstring>::read_outcome map_settings<std::wstring>::read_settings(seekable_stream& s,
+                                                                                  int* line_number);
+template <>
 bool map_settings<std::wstring>::load_file(const std::wstring& path, int* line_number);
+template <>
+bool map_settings<std::wstring>::save_file(const std::wstring& path, bool as_text);
 template <>
 bool map_settings<std::wstring>::save_binary_file(const std::wstring& path);
 template <>

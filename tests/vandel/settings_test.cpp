@@ -1,12 +1,18 @@
 #include "vandel/map_settings.h"
 #include "vandel/memory_stream.h"
 #include "vandel/settings.h"
+#include "vandel/locale.h"
+#include "vandel/os_text.h"
+#include "tests/support/child.h"
+#include "tests/support/env.h"
 #include "tests/support/failing_stream.h"
+#include "tests/support/sandbox.h"
 #include "tests/support/throws.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -387,3 +393,65 @@ TEST(SettingsBinary, AShortWriteFailsAndKeepsTheChange) {
 }
 
 }  // namespace
+
+// ---- the locale's decimal separator ----
+
+namespace locale_check {
+
+constexpr int child_ok = 10;
+
+// Runs in a child process whose locale writes "," for the decimal point and "." between groups.
+TEST(SettingsLocaleChild, FloatsUseAPointWhateverTheLocale) {
+    if (!oblivar::test::is_child_test()) GTEST_SKIP() << "runs only as a child of SettingsLocale";
+    ASSERT_EQ(vandel::current_locale().decimal_separator_w(), L",");
+    EXPECT_EQ(vandel::settings_float_text<std::wstring>(1234.5), L"1234.5");
+    EXPECT_EQ(vandel::settings_float_text<std::string>(-0.25), "-0.25");
+
+    map_settings<std::wstring> m;
+    m.set_float(L"f", 1234.5);
+    EXPECT_EQ(m.get_string(L"f", L""), L"1234.5");
+    std::vector<std::wstring> lines;
+    m.to_lines(lines, true);
+    EXPECT_EQ(lines, (wstrings{L"f.float=1234.5"}));
+    memory_stream s;
+    ASSERT_TRUE(m.write_binary(s));
+    EXPECT_NE(hex_of(s).find("0c00000031003200330034002e003500"), std::string::npos);  // "1234.5"
+
+    // Reading takes the point, and the locale's own separator where that reads further.
+    double v = 0;
+    EXPECT_EQ(vandel::parse_settings_float(std::wstring(L"2.5"), v), 3);
+    EXPECT_EQ(v, 2.5);
+    EXPECT_EQ(vandel::parse_settings_float(std::wstring(L"2,5"), v), 3);
+    EXPECT_EQ(v, 2.5);
+    ASSERT_TRUE(m.from_lines({L"a.float=3,5", L"b.float=0.125", L"c=7,25"}, false));
+    EXPECT_EQ(m.get_float(L"a", 0), 3.5);
+    EXPECT_EQ(m.get_float(L"b", 0), 0.125);
+    EXPECT_EQ(m.get_float(L"c", 0), 7.25);
+    std::exit(::testing::Test::HasFailure() ? 1 : child_ok);
+}
+
+TEST(SettingsLocale, FloatsUseAPointWhateverTheLocale) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a locale of the C library made for the test (Linux)";
+#else
+    oblivar::test::sandbox sb;
+    // A locale of our own: only its numbers differ from POSIX.
+    std::string def;
+    for (const char* c : {"LC_CTYPE", "LC_COLLATE", "LC_TIME", "LC_MONETARY", "LC_MESSAGES", "LC_PAPER", "LC_NAME",
+                          "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"})
+        def += std::string(c) + "\ncopy \"POSIX\"\nEND " + c + "\n";
+    def += "LC_NUMERIC\ndecimal_point \"<U002C>\"\nthousands_sep \"<U002E>\"\ngrouping 3;3\nEND LC_NUMERIC\n";
+    oblivar::test::write_bytes(sb.path(L"comma.def"), def);
+    const std::string folder = vandel::to_os_bytes(sb.root());
+    const std::string command = "localedef -i '" + folder + "/comma.def' -f ANSI_X3.4-1968 '" + folder +
+                                "/xx_XX' >/dev/null 2>&1";
+    // localedef reports the categories copied from POSIX as warnings: its folder tells.
+    if (std::system(command.c_str()) == -1 || !oblivar::test::path_exists(sb.path(L"xx_XX/LC_NUMERIC")))
+        GTEST_SKIP() << "localedef can't build a test locale here";
+    oblivar::test::scoped_env path("LOCPATH", sb.root());
+    oblivar::test::scoped_env all("LC_ALL", std::wstring(L"xx_XX"));
+    EXPECT_EQ(oblivar::test::run_child_test("SettingsLocaleChild.FloatsUseAPointWhateverTheLocale"), child_ok);
+#endif
+}
+
+}  // namespace locale_check
