@@ -5,6 +5,8 @@
 // a read-only handle refused. Install it for the process with scoped_registry_backend.
 #include "vandel/registry_key.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -60,5 +62,28 @@ public:
 private:
     vandel::registry_backend* previous_;
 };
+
+// The registry a parameterised test runs over: the in-memory one (every build) or the system's
+// (Windows, where the tests use their own key of the private prefix).
+enum class registry_kind { in_memory, system };
+
+class test_registry {
+public:
+    explicit test_registry(registry_kind kind)
+        : fake_(kind == registry_kind::in_memory ? std::make_unique<fake_registry>() : nullptr) {}
+    vandel::registry_backend& backend() {
+        return fake_ ? static_cast<vandel::registry_backend&>(*fake_) : vandel::system_registry_backend();
+    }
+    // Null for the system's registry.
+    fake_registry* fake() { return fake_.get(); }
+
+private:
+    std::unique_ptr<fake_registry> fake_;
+};
+
+// Names the instantiations of a test over registry_kind.
+inline std::string registry_kind_name(const ::testing::TestParamInfo<registry_kind>& info) {
+    return info.param == registry_kind::in_memory ? "InMemory" : "Advapi32";
+}
 
 }  // namespace oblivar::test

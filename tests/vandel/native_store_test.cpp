@@ -23,11 +23,9 @@ using wstrings = std::vector<std::wstring>;
 constexpr int hkcu = vandel::registry_current_user;
 const std::wstring app = L"App";
 
-enum class backend_kind { fake, system };
-
 // The store over the in-memory registry and, on Windows, over the real one: the company is a
 // unique key of HKCU\Software in the test run's private prefix, deleted afterwards.
-class NativeStore : public ::testing::TestWithParam<backend_kind> {
+class NativeStore : public ::testing::TestWithParam<oblivar::test::registry_kind> {
 protected:
     void TearDown() override {
         store_.close();
@@ -48,9 +46,9 @@ protected:
 
     bool open_rw() { return store_.open(vandel::store_user_write, company(), app); }
 
-    std::unique_ptr<fake_registry> fake_ =
-        GetParam() == backend_kind::fake ? std::make_unique<fake_registry>() : nullptr;
-    vandel::registry_backend* backend_ = fake_ ? fake_.get() : &vandel::system_registry_backend();
+    oblivar::test::test_registry registry_{GetParam()};
+    fake_registry* fake_ = registry_.fake();
+    vandel::registry_backend* backend_ = &registry_.backend();
     registry_test_key test_key_;
     native_store store_{*backend_};
 };
@@ -224,13 +222,11 @@ TEST_P(NativeStore, RemovesKeysOfClosedStoresOnly) {
     EXPECT_FALSE(store_.remove(company(), L"", true));
 }
 
-std::string backend_name(const ::testing::TestParamInfo<backend_kind>& info) {
-    return info.param == backend_kind::fake ? "InMemory" : "Advapi32";
-}
-
-INSTANTIATE_TEST_SUITE_P(Fake, NativeStore, ::testing::Values(backend_kind::fake), backend_name);
+INSTANTIATE_TEST_SUITE_P(Fake, NativeStore, ::testing::Values(oblivar::test::registry_kind::in_memory),
+                         oblivar::test::registry_kind_name);
 #ifdef _WIN32
-INSTANTIATE_TEST_SUITE_P(System, NativeStore, ::testing::Values(backend_kind::system), backend_name);
+INSTANTIATE_TEST_SUITE_P(System, NativeStore, ::testing::Values(oblivar::test::registry_kind::system),
+                         oblivar::test::registry_kind_name);
 #else
 TEST(NativeStoreWithoutRegistry, EveryOpenFails) {
     native_store store;

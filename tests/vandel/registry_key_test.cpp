@@ -23,11 +23,9 @@ namespace reg = vandel::reg;
 
 constexpr int hkcu = vandel::registry_current_user;
 
-enum class backend_kind { fake, system };
-
 // Every case runs over the in-memory registry and, on Windows, over the real one (a unique key
 // of HKCU\Software in the test run's private prefix, deleted afterwards).
-class RegistryKey : public ::testing::TestWithParam<backend_kind> {
+class RegistryKey : public ::testing::TestWithParam<oblivar::test::registry_kind> {
 protected:
     using registry_backend = vandel::registry_backend;
 
@@ -54,9 +52,9 @@ protected:
         backend_->close_key(h);
     }
 
-    std::unique_ptr<fake_registry> fake_ =
-        GetParam() == backend_kind::fake ? std::make_unique<fake_registry>() : nullptr;
-    registry_backend* backend_ = fake_ ? fake_.get() : &vandel::system_registry_backend();
+    oblivar::test::test_registry registry_{GetParam()};
+    fake_registry* fake_ = registry_.fake();
+    registry_backend* backend_ = &registry_.backend();
     registry_test_key test_key_;
     registry_key key_{*backend_};
 };
@@ -244,13 +242,11 @@ TEST_P(RegistryKey, DeletingKeysAndValues) {
     EXPECT_EQ(key_.mode(), 2);  // another key: ours stays open
 }
 
-std::string backend_name(const ::testing::TestParamInfo<backend_kind>& info) {
-    return info.param == backend_kind::fake ? "InMemory" : "Advapi32";
-}
-
-INSTANTIATE_TEST_SUITE_P(Fake, RegistryKey, ::testing::Values(backend_kind::fake), backend_name);
+INSTANTIATE_TEST_SUITE_P(Fake, RegistryKey, ::testing::Values(oblivar::test::registry_kind::in_memory),
+                         oblivar::test::registry_kind_name);
 #ifdef _WIN32
-INSTANTIATE_TEST_SUITE_P(System, RegistryKey, ::testing::Values(backend_kind::system), backend_name);
+INSTANTIATE_TEST_SUITE_P(System, RegistryKey, ::testing::Values(oblivar::test::registry_kind::system),
+                         oblivar::test::registry_kind_name);
 #else
 TEST(SystemRegistry, NoneOnThisSystem) {
     registry_key k;

@@ -394,6 +394,64 @@ TEST(SettingsBinary, AShortWriteFailsAndKeepsTheChange) {
 
 }  // namespace
 
+// ---- text format ----
+
+TEST(SettingsText, ReadsLinesAndSaysWhereItStopped) {
+    memory_stream s;
+    const std::string text = "[section]\r\n# note\r\n  // note\r\n\r\nA.int=0x10\r\nB= spaced \r\ngarbage\r\nC.int=1\r\n";
+    s.write(text.data(), static_cast<int64_t>(text.size()));
+    s.rewind();
+    s.set_text_form(1);
+    map_settings<std::wstring> m;
+    m.set_int(L"old", 1);
+    int line = -1;
+    EXPECT_FALSE(m.read_text(s, &line));
+    EXPECT_EQ(line, 7);
+    EXPECT_EQ(m.type(L"old"), 0);  // cleared first; what came before the bad line stays
+    EXPECT_EQ(m.get_int(L"A", 0, 0, 100), 16);
+    EXPECT_EQ(m.get_string(L"B", L""), L"spaced");
+    EXPECT_EQ(m.type(L"C"), 0);
+
+    memory_stream empty;
+    EXPECT_FALSE(m.read_text(empty, &line));
+    EXPECT_EQ(line, 0);
+
+    // Detected as text: a UTF-8 file with its byte-order mark.
+    memory_stream marked;
+    put_hex(marked, "efbbbf"  "782e626f6f6c3d7965730a");  // "x.bool=yes\n"
+    map_settings<std::wstring> detected;
+    EXPECT_EQ(detected.read_settings(marked, &line), map_settings<std::wstring>::read_outcome::text);
+    EXPECT_TRUE(detected.get_bool(L"x", false));
+    EXPECT_FALSE(detected.changed_since_save());
+}
+
+TEST(SettingsText, WritesLinesInTheStreamsFormat) {
+    auto m = golden_store();
+    memory_stream s;
+    s.set_text_form(1);
+    s.set_line_ending(2);
+    ASSERT_TRUE(m.write_text(s, true));
+    EXPECT_FALSE(m.changed_since_save());
+    const std::string expected = "A.int=-5\nB.str=x\xF0\x9F\x98\x80\nC.float=1.5\nD.bool=1\n";
+    ASSERT_EQ(s.size(), static_cast<int64_t>(expected.size()));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.data_at(0)), expected.size()), expected);
+
+    s.rewind();
+    map_settings<std::wstring> back;
+    ASSERT_TRUE(back.read_text(s));
+    wstrings a, b;
+    m.to_lines(a, true);
+    back.to_lines(b, true);
+    EXPECT_EQ(a, b);
+
+    for (int64_t budget : {int64_t(0), int64_t(10), static_cast<int64_t>(expected.size()) - 1}) {
+        failing_stream short_one(budget);
+        m.set_int(L"A", budget);
+        EXPECT_FALSE(m.write_text(short_one, true)) << budget;
+        EXPECT_TRUE(m.changed_since_save()) << budget;
+    }
+}
+
 // ---- the locale's decimal separator ----
 
 namespace locale_check {
