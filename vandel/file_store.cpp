@@ -15,12 +15,6 @@ namespace {
 constexpr int load_tries = 5;
 constexpr int32_t retry_ms = 200;
 
-#ifdef _WIN32
-constexpr wchar_t separator = L'\\';
-#else
-constexpr wchar_t separator = L'/';
-#endif
-
 std::wstring clean_name(const std::wstring& name) {
     std::wstring out = trim(name, true, true);
     for (wchar_t& c : out)
@@ -61,7 +55,7 @@ std::wstring settings_file_name(const std::wstring& company, const std::wstring&
     const std::wstring folder = clean_name(company);
     std::wstring file = clean_name(application);
     if (file.empty() || only_dots(file) || only_dots(folder)) return {};
-    if (!folder.empty()) company_folder = folder + separator;
+    if (!folder.empty()) company_folder = add_trailing_separator(folder);
     if (file.rfind(L'.') == std::wstring::npos) file += L".cfg";
     return file;
 }

@@ -7,7 +7,6 @@
 // Nothing is ever lost: an existing file that can't be read or parsed fails the open (after a
 // few tries) and is never overwritten; saving writes a temporary file and replaces the old one.
 #include "vandel/map_settings.h"
-#include "vandel/settings.h"
 
 #include <memory>
 #include <string>
