@@ -45,6 +45,19 @@ bool file_stream::open(const std::wstring& path, uint32_t flags, int32_t text_fo
     return true;
 }
 
+bool file_stream::open_text(const std::wstring& path, uint32_t flags, int32_t text_form) {
+    if (!open(path, flags, text_form)) return false;
+    const uint32_t mode = flags & open_mode_mask;
+    if (mode == open_create || mode == open_create_read_write || size_ <= 0) return true;
+    rewind();
+    if (!detect_encoding(2048)) {
+        close();
+        return false;
+    }
+    if (mode == open_append || mode == open_append_read_write) seek(0, from_end);
+    return true;
+}
+
 void file_stream::close() {
     if (handle_ != closed_handle) os_close();
     handle_ = closed_handle;

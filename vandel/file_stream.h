@@ -75,6 +75,12 @@ public:
     // false and leaves an open stream open. A mode of 7 or more closes the stream and throws
     // invalid_argument "invalid argument". text_form becomes the stream's text form.
     bool open(const std::wstring& path, uint32_t flags, int32_t text_form = 0);
+    // Opens as open, then, for an existing non-empty file in a mode that keeps its contents,
+    // learns its encoding from a byte-order mark or its first 2048 bytes (detect_encoding;
+    // after a mark the position is past it, in the append modes at the end). Returns false,
+    // closed, when nothing could be learned. Mode 4 on a non-empty file throws logic_error
+    // "stream is not open for reading".
+    bool open_text(const std::wstring& path, uint32_t flags, int32_t text_form = 0);
     // Closes the handle; the path and the format stay.
     void close();
 

@@ -25,9 +25,7 @@ size_t skip_component(const std::wstring& p, size_t i, path_style s) {
 }
 
 bool starts_with_unc(const std::wstring& p, size_t at) {
-    if (p.size() < at + 4) return false;
-    auto up = [](wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; };
-    return up(p[at]) == L'U' && up(p[at + 1]) == L'N' && up(p[at + 2]) == L'C' && is_path_separator(p[at + 3], path_style::windows);
+    return p.size() >= at + 4 && to_upper(p.substr(at, 3)) == L"UNC" && is_path_separator(p[at + 3], path_style::windows);
 }
 
 // Length of the part of the path that ".." can never remove: "/" (POSIX), or a drive root,

@@ -90,6 +90,7 @@ TEST_F(FileStream, CreateNewNeverOpensAnExistingName) {
 }
 
 TEST_F(FileStream, ReadsWritesAndSeeks) {
+    sb.require_inside(sb.path(L"f"));
     write_bytes(sb.path(L"f"), pattern_bytes(100, "0123456789"));
     file_stream s(sb.path(L"f"), vandel::open_read_write);
     ASSERT_TRUE(s.is_open());
@@ -145,6 +146,7 @@ TEST_F(FileStream, MisuseThrows) {
     EXPECT_EQ(reader.read(nullptr, 0), 0);
     reader.close();
 
+    sb.require_inside(sb.path(L"w"));
     file_stream writer(sb.path(L"w"), vandel::open_create);
     ASSERT_TRUE(writer.is_open());
     EXPECT_THROW(writer.read(buf, 1), std::logic_error);
@@ -152,6 +154,27 @@ TEST_F(FileStream, MisuseThrows) {
     EXPECT_THROW(writer.write(buf, -1), std::length_error);
     EXPECT_THROW(writer.write(buf, 0xFFFFFFFFLL), std::length_error);
     EXPECT_EQ(writer.write(nullptr, 0), 0);
+}
+
+TEST_F(FileStream, OpenTextLearnsTheEncoding) {
+    const std::wstring f = sb.path(L"t.txt");
+    write_bytes(f, std::string("\xFF\xFEh\0i\0", 6));
+    file_stream s;
+    ASSERT_TRUE(s.open_text(f, vandel::open_read));
+    EXPECT_EQ(s.text_form(), 2);
+    EXPECT_NE(s.byte_order(), 1);
+    EXPECT_EQ(s.position(), 2);
+    ASSERT_TRUE(s.open_text(f, vandel::open_append_read_write));
+    EXPECT_EQ(s.text_form(), 2);
+    EXPECT_EQ(s.position(), 6);
+    EXPECT_THROW(s.open_text(f, vandel::open_append), std::logic_error);
+
+    sb.require_inside(f);
+    ASSERT_TRUE(s.open_text(f, vandel::open_create, 3));  // nothing left to learn from
+    EXPECT_EQ(s.text_form(), 3);
+    s.close();
+    EXPECT_TRUE(s.open_text(f, vandel::open_read, 1));  // empty
+    EXPECT_EQ(s.text_form(), 1);
 }
 
 TEST_F(FileStream, FoldersAreRefused) {
@@ -164,6 +187,8 @@ TEST_F(FileStream, FoldersAreRefused) {
 }
 
 TEST_F(FileStream, WriteThroughFilesDontFlushDevicesAlwaysDo) {
+    sb.require_inside(sb.path(L"image"));
+    sb.require_inside(sb.path(L"f"));
     write_bytes(sb.path(L"image"), std::string(8192, 'x'));
     file_stream file(sb.path(L"f"), vandel::open_create_read_write | vandel::open_write_through);
     ASSERT_TRUE(file.is_open());
@@ -188,6 +213,7 @@ TEST_F(FileStream, WriteThroughFilesDontFlushDevicesAlwaysDo) {
 TEST_F(FileStream, UnbufferedReadsSeeWhatWasWritten) {
     // A verification stream beside the writer, as the engine uses one: aligned blocks.
     const std::string block = pattern_bytes(65536, "verify");
+    sb.require_inside(sb.path(L"f"));
     file_stream writer(sb.path(L"f"), vandel::open_create_read_write | vandel::open_share_read_write);
     ASSERT_TRUE(writer.is_open());
     ASSERT_EQ(writer.write(block.data(), 65536), 65536);
@@ -298,6 +324,7 @@ TEST_F(FileStream, OnlyRegularFilesAndBlockDevicesOpen) {
 
     // A name no UTF-8 decoder would take reaches the system byte for byte.
     const std::wstring odd = vandel::from_os_bytes(vandel::to_os_bytes(sb.root()) + "/odd\xFF\\ ");
+    sb.require_inside(odd);
     ASSERT_TRUE(s.open(odd, vandel::open_create));
     s.close();
     struct stat st {};

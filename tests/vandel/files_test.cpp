@@ -103,6 +103,7 @@ TEST_F(Files, CreateMoveAndAttributes) {
     EXPECT_TRUE(vandel::move_file(sb.path(L"a"), sb.path(L"b"), true));
     EXPECT_EQ(read_bytes(sb.path(L"b")), "A");
     EXPECT_FALSE(path_exists(sb.path(L"a")));
+    sb.require_inside(sb.path(L"new/c"));
     EXPECT_TRUE(vandel::move_file(sb.path(L"b"), sb.path(L"new/c"), false));
     EXPECT_EQ(read_bytes(sb.path(L"new/c")), "A");
 
@@ -228,8 +229,8 @@ TEST_F(PosixFiles, NamesReadFromTheSystemReachItAgainByteForByte) {
         ASSERT_EQ(vandel::list_directory(folder, files, vandel::list_files | vandel::list_full_paths), 1);
         const std::string expected = vandel::to_os_bytes(vandel::file_name_part(files[0], true));
         EXPECT_EQ(read_bytes(files[0]), expected);
-        EXPECT_TRUE(vandel::move_file(files[0], files[0] + L"~", false));
         sb.require_inside(folder);
+        EXPECT_TRUE(vandel::move_file(files[0], files[0] + L"~", false));
         EXPECT_TRUE(vandel::delete_tree(folder, true));
     }
     EXPECT_TRUE(list_tree(sb.root()).empty());
