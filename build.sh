@@ -42,6 +42,9 @@ run_tests() {
     export WINEPREFIX="$win/wineprefix" WINEDEBUG=-all
     # One server for the whole run: each Wine process then starts in a fraction of a second.
     HOME="$win/test-tmp/wine-home" wineserver -p
+    # Start the prefix's services once before the tests, so no test pays for it (on a slow
+    # machine that can take long enough to time out a test listing).
+    HOME="$win/test-tmp/wine-home" /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1
     ctest --test-dir "$win" -j "$jobs" --output-on-failure --timeout 600 || rc=1
     wineserver -k 2>/dev/null
     return $rc

@@ -47,6 +47,6 @@ function(oblivar_test name)
   target_compile_options(${name} PRIVATE ${OBLIVAR_WARNINGS})
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${OBLIVAR_TEST_LAUNCHER}")
   # A case that skips itself is reported as skipped, never as passed.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
                        PROPERTIES TIMEOUT 300 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 endfunction()
