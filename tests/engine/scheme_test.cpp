@@ -1,8 +1,12 @@
 #include "engine/scheme.h"
+#include "engine/bufgen.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -59,6 +63,161 @@ TEST(Schemes, VerificationPassPlacement) {
     EXPECT_TRUE(olvex::is_verify_pass(7 | last, 7));
     EXPECT_FALSE(olvex::is_verify_pass(7 | last, 6));
     EXPECT_FALSE(olvex::is_verify_pass(7, 1));
+}
+
+}  // namespace
+
+namespace {
+
+// Reads n bytes of the selected pass, as a writer would: at most the rest of a block at a time.
+std::string take(olvex::bufgen& g, uint64_t n) {
+    std::string out;
+    while (n > 0) {
+        uint64_t chunk = std::min(n, g.remaining());
+        out.append(reinterpret_cast<const char*>(g.data()), chunk);
+        g.advance(chunk);
+        n -= chunk;
+    }
+    return out;
+}
+
+// 'Z' zeros, 'F' 0xFF, 'R' random, 'a'.. the Gutmann patterns of passes 5-31 (by index).
+const char* const write_passes[10] = {
+    "Z", "R", "ZR", "ZFR", "RZ", "RRZ", "RRRZ", "ZFZFZFR", "FZRRRRR",
+    "RRRRabcdefghijklmnopqrstuvwxyz{RRRR",
+};
+
+const uint8_t gutmann[27][3] = {
+    {0x55, 0x55, 0x55}, {0xAA, 0xAA, 0xAA}, {0x92, 0x49, 0x24}, {0x49, 0x24, 0x92}, {0x24, 0x92, 0x49},
+    {0x00, 0x00, 0x00}, {0x11, 0x11, 0x11}, {0x22, 0x22, 0x22}, {0x33, 0x33, 0x33}, {0x44, 0x44, 0x44},
+    {0x55, 0x55, 0x55}, {0x66, 0x66, 0x66}, {0x77, 0x77, 0x77}, {0x88, 0x88, 0x88}, {0x99, 0x99, 0x99},
+    {0xAA, 0xAA, 0xAA}, {0xBB, 0xBB, 0xBB}, {0xCC, 0xCC, 0xCC}, {0xDD, 0xDD, 0xDD}, {0xEE, 0xEE, 0xEE},
+    {0xFF, 0xFF, 0xFF}, {0x92, 0x49, 0x24}, {0x49, 0x24, 0x92}, {0x24, 0x92, 0x49}, {0x6D, 0xB6, 0xDB},
+    {0xB6, 0xDB, 0x6D}, {0xDB, 0x6D, 0xB6},
+};
+
+// The expected pass list: each entry is {content letter, verifies the pass at index (or -1)}.
+std::vector<std::pair<char, int>> expected_passes(uint32_t scheme, bool first, bool last) {
+    std::string w = write_passes[scheme];
+    std::vector<std::pair<char, int>> out;
+    for (size_t i = 0; i < w.size(); ++i) {
+        out.push_back({w[i], -1});
+        bool after_first = i == 0 && first;
+        bool after_last = i + 1 == w.size() && last;
+        // A one-pass scheme gets one verification pass whatever the bits.
+        if (after_first || (after_last && !(w.size() == 1 && first)))
+            out.push_back({w[i], static_cast<int>(out.size()) - 1});
+    }
+    return out;
+}
+
+// Checks 150,000 bytes of content (so the pattern crosses block boundaries).
+void expect_content(const std::string& bytes, char kind, const std::string& where) {
+    SCOPED_TRACE(where);
+    if (kind == 'Z' || kind == 'F') {
+        EXPECT_EQ(bytes, std::string(bytes.size(), kind == 'Z' ? '\0' : '\xFF'));
+    } else if (kind == 'R') {
+        // Random data: no byte value dominates.
+        std::vector<size_t> counts(256);
+        for (unsigned char c : bytes) ++counts[c];
+        EXPECT_LT(*std::max_element(counts.begin(), counts.end()), bytes.size() / 128);
+    } else {
+        const uint8_t* p = gutmann[kind - 'a'];
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (static_cast<uint8_t>(bytes[i]) != p[i % 3]) {
+                ADD_FAILURE() << "byte " << i << " differs";
+                return;
+            }
+        }
+    }
+}
+
+TEST(PassContents, EverySchemeGeneratesItsPassTable) {
+    const uint64_t n = 150000;
+    for (uint32_t scheme = 0; scheme < 10; ++scheme) {
+        for (int bits = 0; bits < 4; ++bits) {
+            bool first = bits & 1, last = bits & 2;
+            uint32_t word = scheme | (first ? olvex::verify_first : 0u) | (last ? olvex::verify_last : 0u);
+            auto passes = expected_passes(scheme, first, last);
+            ASSERT_EQ(olvex::scheme_pass_count(word), static_cast<int32_t>(passes.size())) << word;
+            olvex::bufgen g;
+            std::vector<std::string> written;
+            for (size_t p = 0; p < passes.size(); ++p) {
+                std::string where = "scheme " + std::to_string(scheme) + " bits " + std::to_string(bits) +
+                                    " pass " + std::to_string(p);
+                ASSERT_TRUE(g.set(word, static_cast<int32_t>(p))) << where;
+                EXPECT_EQ(g.is_verify_pass(), passes[p].second >= 0) << where;
+                std::string bytes = take(g, n);
+                expect_content(bytes, passes[p].first, where);
+                if (passes[p].second >= 0) {
+                    EXPECT_TRUE(bytes == written[passes[p].second]) << where;
+                }
+                written.push_back(bytes);
+            }
+            EXPECT_FALSE(g.set(word, static_cast<int32_t>(passes.size())));
+        }
+    }
+}
+
+TEST(PassContents, RandomWritePassesDiffer) {
+    olvex::bufgen g;
+    ASSERT_TRUE(g.set(6, 0));
+    std::string a = take(g, 65536);
+    ASSERT_TRUE(g.set_pass(1));
+    std::string b = take(g, 65536);
+    EXPECT_NE(a, b);
+    // A second generator is seeded apart.
+    olvex::bufgen h;
+    ASSERT_TRUE(h.set(6, 0));
+    EXPECT_NE(take(h, 65536), a);
+}
+
+TEST(PassContents, GutmannPatternsAtTheirOffsets) {
+    olvex::bufgen g;
+    ASSERT_TRUE(g.set(9, 4));
+    EXPECT_EQ(take(g, 65536 * 2), std::string(65536 * 2, '\x55'));
+    ASSERT_TRUE(g.set(9, 6));  // 92 49 24, running on across blocks
+    g.advance(65536);
+    EXPECT_EQ(take(g, 1), "\x49");
+    g.advance(65535);
+    EXPECT_EQ(take(g, 1), "\x24");
+    ASSERT_TRUE(g.set(9, 30));  // last pattern pass: DB 6D B6
+    EXPECT_EQ(take(g, 4), std::string("\xDB\x6D\xB6\xDB", 4));
+}
+
+TEST(PassContents, VerificationReplaysTheWritePassAcrossSkips) {
+    const uint64_t size = 1000000;
+    for (uint32_t word : {1u | olvex::verify_last, 3u | olvex::verify_first | olvex::verify_last}) {
+        olvex::bufgen g;
+        int32_t last_write = olvex::scheme_pass_count(word) - 2;
+        ASSERT_TRUE(g.set(word, last_write));
+        ASSERT_FALSE(g.is_verify_pass());
+        std::string written = take(g, size);
+        ASSERT_TRUE(g.set_pass(last_write + 1));
+        ASSERT_TRUE(g.is_verify_pass());
+        // The verifier reads a little, skips several blocks, then reads from an odd offset on.
+        EXPECT_TRUE(take(g, 5000) == written.substr(0, 5000));
+        g.advance(300001);
+        EXPECT_TRUE(take(g, size - 305001) == written.substr(305001)) << word;
+    }
+}
+
+TEST(PassContents, SelectionAndAdvance) {
+    olvex::bufgen g;
+    EXPECT_EQ(g.data(), nullptr);
+    EXPECT_EQ(g.scheme(), 1u);
+    ASSERT_TRUE(g.set(3 | olvex::verify_last, 2));
+    EXPECT_FALSE(g.set(3 | olvex::verify_last, 4));
+    EXPECT_FALSE(g.set(3, -1));
+    EXPECT_FALSE(g.set(12, 0));
+    EXPECT_EQ(g.pass(), 2);
+    EXPECT_EQ(g.scheme(), 3u | olvex::verify_last);
+
+    ASSERT_TRUE(g.set(0, 0));
+    EXPECT_EQ(g.remaining(), 65536u);
+    g.advance(200000);
+    EXPECT_EQ(g.remaining(), 65536u - 3392u);
+    EXPECT_EQ(take(g, 1), std::string(1, '\0'));
 }
 
 }  // namespace
