@@ -1,6 +1,6 @@
 #include "engine/thread.h"
 #include "tests/support/manual_clock.h"
-#include "tests/support/thread_block.h"
+#include "tests/support/limits.h"
 
 #include <gtest/gtest.h>
 

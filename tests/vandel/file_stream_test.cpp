@@ -4,6 +4,7 @@
 
 #include "tests/support/child.h"
 #include "tests/support/env.h"
+#include "tests/support/limits.h"
 #include "tests/support/mount.h"
 #include "tests/support/sandbox.h"
 #include "vandel/files.h"
@@ -360,6 +361,23 @@ TEST_F(FileStream, FullDiskIsSeenAtOnce) {
 
     ASSERT_TRUE(s.set_size(0));
     EXPECT_FALSE(s.disk_full());
+    EXPECT_EQ(s.write(block.data(), 1024), 1024);
+    EXPECT_FALSE(s.disk_full());
+}
+
+TEST_F(FileStream, AFileAtItsSizeLimitCountsAsFull) {
+    const std::wstring f = sb.path(L"limited");
+    file_stream s(f, vandel::open_create_read_write);
+    ASSERT_TRUE(s.is_open());
+    const std::string block(64 * 1024, 'z');
+    {
+        file_size_limit limit(16 * 1024);
+        if (!limit.active()) GTEST_SKIP() << "no file size limit here";
+        EXPECT_EQ(s.write(block.data(), 64 * 1024), 16 * 1024);
+        EXPECT_TRUE(s.disk_full());
+        EXPECT_FALSE(s.set_size(1 << 20));
+        EXPECT_TRUE(s.disk_full());
+    }
     EXPECT_EQ(s.write(block.data(), 1024), 1024);
     EXPECT_FALSE(s.disk_full());
 }

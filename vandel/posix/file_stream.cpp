@@ -40,6 +40,9 @@ void close_keep_errno(int fd) {
     errno = saved;
 }
 
+// A write refused for want of space: a full disk, an exhausted quota, a file at its size limit.
+bool no_space(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
+
 int retry_flock(int fd, int op) {
     int rc;
     do rc = flock(fd, op | LOCK_NB);
@@ -156,7 +159,7 @@ int64_t file_stream::os_write(const void* buffer, int64_t count, bool& full) {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
-            full = n < 0 && errno == ENOSPC;
+            full = n < 0 && no_space(errno);
             break;
         }
     }
@@ -172,7 +175,7 @@ int file_stream::os_resize(int64_t new_size, bool& full) {
         do rc = posix_fallocate(handle_, size_, new_size - size_);
         while (rc == EINTR);
         if (rc == 0) return 0;
-        full = rc == ENOSPC;
+        full = no_space(rc);
         // A partial allocation may have moved the end: put it back.
         struct stat st {};
         if (fstat(handle_, &st) != 0) return 2;
@@ -188,7 +191,7 @@ bool file_stream::os_flush(bool& full) {
     int rc;
     do rc = fdatasync(handle_);
     while (rc != 0 && errno == EINTR);
-    full = rc != 0 && errno == ENOSPC;
+    full = rc != 0 && no_space(errno);
     return rc == 0;
 }
 

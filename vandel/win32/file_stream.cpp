@@ -10,6 +10,13 @@ namespace vandel {
 
 namespace {
 
+// A write refused for want of space: a full disk, an exhausted quota, a file at its size limit.
+bool no_space(DWORD error) {
+    constexpr DWORD disk_quota_exceeded = 1295;  // ERROR_DISK_QUOTA_EXCEEDED, missing from mingw's headers
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL || error == disk_quota_exceeded ||
+           error == ERROR_FILE_TOO_LARGE;
+}
+
 DWORD share_mode(uint32_t flags) {
     switch (flags & 0xF0) {
     case open_share_read_write:
@@ -44,7 +51,7 @@ bool move_pointer(HANDLE h, int64_t target, bool& full) {
     LARGE_INTEGER to{};
     to.QuadPart = target;
     const bool ok = SetFilePointerEx(h, to, nullptr, FILE_BEGIN) != 0;
-    full = !ok && GetLastError() == ERROR_DISK_FULL;
+    full = !ok && no_space(GetLastError());
     return ok;
 }
 
@@ -101,7 +108,7 @@ int64_t file_stream::os_write(const void* buffer, int64_t count, bool& full) {
     while (done < count) {
         DWORD wrote = 0;
         if (!WriteFile(handle_, in + done, static_cast<DWORD>(count - done), &wrote, nullptr)) {
-            full = GetLastError() == ERROR_DISK_FULL;
+            full = no_space(GetLastError());
             break;
         }
         if (wrote == 0) break;
@@ -115,7 +122,7 @@ bool file_stream::os_seek(int64_t target, bool& full) { return move_pointer(hand
 int file_stream::os_resize(int64_t new_size, bool& full) {
     if (!move_pointer(handle_, new_size, full)) return 1;
     if (!SetEndOfFile(handle_)) {
-        full = GetLastError() == ERROR_DISK_FULL;
+        full = no_space(GetLastError());
         return 2;
     }
     if (position_ < new_size && !move_pointer(handle_, position_, full)) return 2;
@@ -124,7 +131,7 @@ int file_stream::os_resize(int64_t new_size, bool& full) {
 
 bool file_stream::os_flush(bool& full) {
     const bool ok = FlushFileBuffers(handle_) != 0;
-    full = !ok && GetLastError() == ERROR_DISK_FULL;
+    full = !ok && no_space(GetLastError());
     return ok;
 }
 

@@ -1,8 +1,10 @@
-// POSIX side of thread_block: new threads ask for a stack far larger than an address-space
-// limit allows (a cached stack of an ended thread is too small to be reused for them).
-#include "tests/support/thread_block.h"
+// POSIX side of the process limits. Threads: new ones ask for a stack far larger than an
+// address-space limit allows (a cached stack of an ended thread is too small for them). File
+// size: RLIMIT_FSIZE, with SIGXFSZ ignored so that a write past it fails with EFBIG.
+#include "tests/support/limits.h"
 
 #include <pthread.h>
+#include <signal.h>
 #include <sys/resource.h>
 
 namespace oblivar::test {
@@ -43,6 +45,26 @@ thread_block::~thread_block() {
         pthread_setattr_default_np(&attr);
         pthread_attr_destroy(&attr);
     }
+}
+
+file_size_limit::file_size_limit(int64_t bytes) {
+    rlimit limit{};
+    if (bytes < 0 || getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+    saved_ = limit.rlim_cur;
+    saved_handler_ = signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    if (!active_) signal(SIGXFSZ, saved_handler_);
+}
+
+file_size_limit::~file_size_limit() {
+    if (!active_) return;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+        limit.rlim_cur = saved_;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    signal(SIGXFSZ, saved_handler_);
 }
 
 }  // namespace oblivar::test
