@@ -3,15 +3,18 @@
 #include "engine/scheme.h"
 
 #include <cstring>
+#include <new>
 
 namespace olvex {
 
 namespace {
 
+constexpr std::align_val_t block_alignment{4096};
+
 const uint8_t* filled_block(uint8_t value) {
-    auto* block = new uint8_t[bufgen::block_bytes];
-    std::memset(block, value, bufgen::block_bytes);
-    return block;
+    block_ptr block = new_block();
+    std::memset(block.get(), value, bufgen::block_bytes);
+    return block.release();
 }
 
 // Shared read-only by every generator for the life of the process.
@@ -62,6 +65,12 @@ content content_of(uint32_t scheme, int32_t k) {
 
 }  // namespace
 
+void block_deleter::operator()(uint8_t* block) const { ::operator delete[](block, block_alignment); }
+
+block_ptr new_block() {
+    return block_ptr(static_cast<uint8_t*>(::operator new[](bufgen::block_bytes, block_alignment)));
+}
+
 bufgen::bufgen() = default;
 bufgen::~bufgen() = default;
 
@@ -87,7 +96,7 @@ void bufgen::generate() {
     case content::ones: block_ = ones_block(); return;
     default: break;
     }
-    if (!own_block_) own_block_.reset(new uint8_t[block_bytes]);
+    if (!own_block_) own_block_ = new_block();
     uint8_t* out = own_block_.get();
     if (content_of(number, k) == content::random) {
         (verify_pass_ ? replay_ : generator_).fill(out, block_bytes);

@@ -8,6 +8,14 @@
 
 namespace olvex {
 
+// A 64 KiB block aligned to 4096 bytes, as unbuffered files and raw devices need.
+struct block_deleter {
+    void operator()(uint8_t* block) const;
+};
+using block_ptr = std::unique_ptr<uint8_t[], block_deleter>;
+// Returns a new block; throws bad_alloc.
+block_ptr new_block();
+
 class bufgen {
 public:
     static constexpr uint64_t block_bytes = 65536;
@@ -41,7 +49,7 @@ private:
     vandel::isaac_random generator_;
     vandel::isaac_random replay_;  // the generator as it stood when the latest write pass began
     uint64_t pattern_phase_ = 0;
-    std::unique_ptr<uint8_t[]> own_block_;
+    block_ptr own_block_;
     const uint8_t* block_ = nullptr;
     uint64_t position_ = 0;
 };

@@ -42,4 +42,22 @@ private:
     int fd_ = -1;
 };
 
+// A file system on a loop device whose image lies inside the sandbox (see scoped_loop_device),
+// mounted at a folder inside the sandbox (Linux, as root); unmounted, with everything written
+// back, when the scope ends. Where it can't, mounted() is false and the test skips.
+class scoped_mount {
+public:
+    scoped_mount(const sandbox& sb, const std::wstring& device, const std::wstring& folder, const std::string& type);
+    ~scoped_mount();
+    scoped_mount(const scoped_mount&) = delete;
+    scoped_mount& operator=(const scoped_mount&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+    bool mounted_ = false;
+};
+
 }  // namespace oblivar::test

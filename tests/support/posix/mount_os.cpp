@@ -71,4 +71,31 @@ scoped_loop_device::~scoped_loop_device() {
     close(fd_);
 }
 
+scoped_mount::scoped_mount(const sandbox& sb, const std::wstring& device, const std::wstring& folder,
+                           const std::string& type)
+    : path_(folder) {
+    sb.require_inside(folder);
+    // Only a loop device backed by an image of this sandbox.
+    const std::string dev = vandel::to_os_bytes(device);
+    if (dev.rfind("/dev/loop", 0) != 0) return;
+    const int sys = open(("/sys/block/" + dev.substr(5) + "/loop/backing_file").c_str(), O_RDONLY | O_CLOEXEC);
+    if (sys < 0) return;
+    char buf[PATH_MAX + 1];
+    const ssize_t got = read(sys, buf, PATH_MAX);
+    close(sys);
+    if (got <= 0) return;
+    std::string backing(buf, static_cast<size_t>(got));
+    while (!backing.empty() && backing.back() == '\n') backing.pop_back();
+    sb.require_inside(vandel::from_os_bytes(backing));
+    make_dirs(folder);
+    mounted_ = mount(dev.c_str(), vandel::to_os_bytes(folder).c_str(), type.c_str(), MS_NOSUID | MS_NODEV | MS_NOEXEC,
+                     nullptr) == 0;
+}
+
+scoped_mount::~scoped_mount() {
+    if (!mounted_) return;
+    const std::string p = vandel::to_os_bytes(path_);
+    if (umount2(p.c_str(), 0) != 0) umount2(p.c_str(), MNT_DETACH);
+}
+
 }  // namespace oblivar::test

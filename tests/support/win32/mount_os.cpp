@@ -11,4 +11,9 @@ scoped_loop_device::scoped_loop_device(const sandbox&, const std::wstring&) {}
 
 scoped_loop_device::~scoped_loop_device() = default;
 
+scoped_mount::scoped_mount(const sandbox&, const std::wstring&, const std::wstring& folder, const std::string&)
+    : path_(folder) {}
+
+scoped_mount::~scoped_mount() = default;
+
 }  // namespace oblivar::test

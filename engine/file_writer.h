@@ -1,0 +1,45 @@
+#pragma once
+// The writer for ordinary files: overwrites a file in place with every pass of the scheme, then
+// cuts it to zero length, renames it to random names and deletes it. Its renaming and deleting
+// also serves on its own for folders and left-over paths.
+#include "engine/writer.h"
+#include "vandel/random.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace olvex {
+
+class file_writer : public base_writer {
+public:
+    // rename_count: renames before the file is deleted; below 0 the file is kept (cut to 0).
+    file_writer(int32_t mode, int32_t rename_count, std::unique_ptr<vandel::file_stream> stream = nullptr);
+
+    int32_t kind() const override { return 1; }
+
+    // Sets the mode unless the writer is active.
+    void set_mode(int32_t mode);
+
+    // Returns n random lower-case letters.
+    std::wstring random_name(uint64_t n);
+
+    // Renames a file or an empty folder count times to random names of its own name's length
+    // (at least 8) in its folder, then deletes it. A folder that is not empty is neither renamed
+    // nor deleted. Returns 0; 8 for a missing path when missing_is_error (else 0); 0x10 for a
+    // folder that is not empty; 32 when it could not be deleted; 0x1000 when a rename failed
+    // (renaming stops there, and the path is deleted under its last name).
+    error_code rename_and_delete(const std::wstring& path, int32_t count, bool missing_is_error);
+
+    // Closes a finished job. When the overwrite succeeded, the file is cut to 0 and, unless the
+    // rename count is negative, renamed and deleted (that outcome becomes the job's result). A
+    // file whose overwrite failed is left in place, unchanged, under its own name. Returns 0; 2
+    // (nothing changed) when the job has not finished.
+    error_code close() override;
+
+private:
+    int32_t rename_count_;
+    vandel::lcg_random names_;
+};
+
+}  // namespace olvex

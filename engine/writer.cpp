@@ -1,0 +1,235 @@
+#include "engine/writer.h"
+
+#include "engine/scheme.h"
+#include "vandel/clock.h"
+#include "vandel/files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace olvex {
+
+poller::~poller() = default;
+
+base_writer::base_writer(int32_t mode, std::unique_ptr<vandel::file_stream> stream)
+    : target_(stream ? std::move(stream) : std::make_unique<vandel::file_stream>()),
+      buffered_(mode != writer_raw),
+      mode_(mode) {
+    reset();
+}
+
+base_writer::~base_writer() = default;
+
+void base_writer::set_tolerance(const double& percent) {
+    // NaN counts as no tolerance.
+    tolerance_ = percent > 0 ? std::min(percent, 100.0) : 0.0;
+}
+
+uint32_t base_writer::open_flags(uint32_t scheme_word) const {
+    uint32_t flags = 0;
+    switch (mode_) {
+    case writer_overwrite: flags = vandel::open_read_write; break;  // in place: never truncated
+    case writer_create:
+    case writer_fill: flags = vandel::open_create_read_write; break;
+    default: flags = vandel::open_read_write | vandel::open_share_read_write | vandel::open_device; break;
+    }
+    if (!buffered_) flags |= vandel::open_write_through;
+    // A verification pass must read what reached the medium, not the system's cache.
+    if (scheme_word & (verify_first | verify_last)) flags |= vandel::open_no_buffering;
+    return flags;
+}
+
+error_code base_writer::open(const std::wstring& path, uint32_t scheme_word, uint64_t size) {
+    if (state_ != writer_closed) return err_invalid_state;
+    try {
+        reset();
+        if (!pattern_.set(scheme_word, 0)) {
+            // A scheme without passes: nothing it could write.
+            result_ = err_invalid_input;
+            return err_invalid_input;
+        }
+        const uint32_t flags = open_flags(scheme_word);
+        bool opened = target_->open(path, flags);
+        if (!opened) {
+            vandel::sleep_ms(150);
+            opened = target_->open(path, flags);
+        }
+        if (!opened) {
+            std::wstring folder, name;
+            vandel::split_path(path, folder, name);
+            error_code code = err_access_denied;
+            if (name.empty())
+                code = err_invalid_input;
+            else if ((!folder.empty() && !vandel::is_directory(folder)) ||
+                     (mode_ == writer_overwrite && !vandel::is_file(path)))
+                code = err_path_not_found;
+            reset();
+            result_ = code;
+            return code;
+        }
+        switch (mode_) {
+        case writer_overwrite: size_ = round_up(static_cast<uint64_t>(target_->size()), block_size_); break;
+        case writer_create:
+            size_ = round_up(size, block_size_);
+            if (size_ > INT64_MAX || !target_->set_size(static_cast<int64_t>(size_))) {
+                // The file is this writer's own creation: don't leave an empty one behind.
+                target_->close();
+                vandel::remove_path(path, false);
+                reset();
+                result_ = err_bad_write;
+                return err_bad_write;
+            }
+            break;
+        case writer_fill: size_ = 0; break;
+        default: size_ = static_cast<uint64_t>(target_->size()); break;
+        }
+        total_ = static_cast<uint64_t>(scheme_pass_count(scheme_word)) * size_;
+        state_ = writer_active;
+        result_ = 0;
+        return 0;
+    } catch (const std::exception&) {
+        reset();
+        result_ = err_failed;
+        return err_failed;
+    }
+}
+
+void base_writer::reset() {
+    target_->close();
+    size_ = done_ = total_ = bad_total_ = bad_verify_ = bad_write_ = 0;
+    state_ = writer_closed;
+    result_ = 0;
+    pattern_.set(1, 0);
+    skip_size_ = block_size_;
+    skip_count_ = 0;
+}
+
+error_code base_writer::close() {
+    if (state_ != writer_finished || !target_->is_open()) return err_invalid_state;
+    target_->close();
+    state_ = writer_closed;
+    return 0;
+}
+
+uint64_t base_writer::write_chunk(uint64_t n, bool flush) {
+    n = std::min(n, pattern_.remaining());
+    int64_t written = target_->write(pattern_.data(), static_cast<int64_t>(n));
+    if (flush && written > 0 && !target_->flush()) {
+        // Not known to be on the medium: treat the chunk as failed, and keep the stream in step
+        // with the pattern so a skip starts where the chunk did.
+        target_->seek(-written, vandel::seekable_stream::from_current);
+        return 0;
+    }
+    return static_cast<uint64_t>(std::max<int64_t>(written, 0));
+}
+
+uint64_t base_writer::verify_chunk(uint64_t n, uint64_t& mismatches) {
+    n = std::min(n, pattern_.remaining());
+    mismatches = 0;
+    if (!read_buffer_) read_buffer_ = new_block();
+    int64_t got = target_->read(read_buffer_.get(), static_cast<int64_t>(n));
+    if (got <= 0) return 0;
+    const uint8_t* expected = pattern_.data();
+    if (std::memcmp(read_buffer_.get(), expected, static_cast<size_t>(got)) != 0) {
+        for (int64_t i = 0; i < got; ++i) mismatches += read_buffer_[i] != expected[i];
+    }
+    return static_cast<uint64_t>(got);
+}
+
+uint64_t base_writer::next_skip(uint64_t left) {
+    if (skip_count_ != 0 && skip_count_ % 16 == 0) skip_size_ = std::min<uint64_t>(skip_size_ * 16, 0xFFFFF000);
+    if (left < skip_size_) skip_size_ = left;
+    ++skip_count_;
+    return skip_size_;
+}
+
+bool base_writer::step(bool flush) {
+    // Stepping a writer that is not active must not turn a failed open into success.
+    if (state_ != writer_active) return false;
+    const uint64_t position = static_cast<uint64_t>(target_->position());
+    const uint64_t left = size_ > position ? size_ - position : 0;
+    const bool write_through = target_->flags() & vandel::open_write_through;
+    const bool flush_now = flush && !write_through;
+    const bool verify = pattern_.is_verify_pass();
+
+    if (mode_ == writer_fill) {
+        // Every chunk is flushed, so a full disk shows at the chunk that met it.
+        uint64_t got = write_chunk(block_size_, !write_through);
+        pattern_.advance(got);
+        done_ += got;
+        size_ = done_;
+        if (got > 0) {
+            finish_chunk(true, false, left, false);
+        } else if (target_->disk_full()) {
+            // The free space is used up: the remaining passes run in place over what was filled.
+            mode_ = writer_overwrite;
+            total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * done_;
+            finish_chunk(true, true, left, false);
+        } else {
+            // There is no pass end to skip to: a failed fill fails the file.
+            set_state(writer_finished, err_failed);
+        }
+        return state_ == writer_active;
+    }
+
+    uint64_t chunk = pattern_.remaining();
+    if (chunk >= left) chunk = left;
+    const bool ends_pass = chunk == left;
+    uint64_t got;
+    if (verify) {
+        uint64_t mismatches = 0;
+        got = verify_chunk(chunk, mismatches);
+        bad_total_ += mismatches;
+        bad_verify_ += mismatches;
+    } else {
+        got = write_chunk(chunk, flush_now || (ends_pass && !write_through));
+    }
+    done_ += got;
+    const bool complete = got >= left;
+    if (!complete) pattern_.advance(got);
+    finish_chunk(got > 0 || left == 0, complete, left, verify);
+    return state_ == writer_active;
+}
+
+void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool verify) {
+    if (good) {
+        skip_size_ = block_size_;
+        skip_count_ = 0;
+    } else if (tolerance_ <= 0) {
+        set_state(writer_finished, err_failed);
+        return;
+    } else {
+        uint64_t skip = next_skip(left);
+        complete = skip == left;
+        done_ += skip;
+        bad_total_ += skip;
+        if (verify)
+            bad_verify_ = bad_total_;
+        else
+            bad_write_ = std::max(bad_write_, bad_total_);
+        if (!complete) {
+            pattern_.advance(skip);
+            if (!target_->seek(static_cast<int64_t>(skip), vandel::seekable_stream::from_current)) {
+                set_state(writer_finished, err_failed);
+                return;
+            }
+        }
+    }
+    const uint64_t limit = static_cast<uint64_t>(tolerance_ / 100.0 * static_cast<double>(size_));
+    if (bad_total_ > limit) {
+        set_state(writer_finished, verify ? err_verify_failed : err_too_many_write_errors);
+        return;
+    }
+    if (!complete || state_ != writer_active) return;
+    skip_size_ = block_size_;
+    skip_count_ = 0;
+    if (pattern_.set_pass(pattern_.pass() + 1)) {
+        target_->flush();  // does nothing on a write-through file
+        if (!target_->rewind()) set_state(writer_finished, err_failed);
+    } else {
+        set_state(writer_finished, 0);
+    }
+}
+
+}  // namespace olvex

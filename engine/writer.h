@@ -1,0 +1,133 @@
+#pragma once
+// The stepwise work interface the engine drives (poller), and base_writer: all passes of a scheme
+// over one target written through one stream, with verification read-back, skipping of bad
+// regions and an error tolerance.
+#include "engine/bufgen.h"
+#include "engine/job.h"
+#include "vandel/file_stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace olvex {
+
+// What the engine steps: a writer or the free-space cleaner.
+class poller {
+public:
+    virtual ~poller();
+    // 1 file writer, 2 drive writer, 4 cleaner.
+    virtual int32_t kind() const = 0;
+    virtual double tolerance() const = 0;
+    // Stores percent clamped to 0..100.
+    virtual void set_tolerance(const double& percent) = 0;
+    // False for a writer of a raw device or volume.
+    virtual bool buffered() const = 0;
+    // Closes everything, zeroes every counter, state 0.
+    virtual void reset() = 0;
+    // Finishes a job that has ended (state 2); returns 2 when the state is not 2.
+    virtual error_code close() = 0;
+    // Does one chunk of work; returns true while the job goes on.
+    virtual bool step(bool flush) = 0;
+    virtual std::wstring path() const = 0;
+    virtual uint32_t scheme() const = 0;
+    // Bytes of one pass.
+    virtual uint64_t size() const = 0;
+    // Bytes processed so far over all passes.
+    virtual uint64_t bytes_done() const = 0;
+    virtual uint64_t bytes_total() const = 0;
+    virtual uint64_t bad_write_bytes() const = 0;
+    virtual uint64_t bad_verify_bytes() const = 0;
+    // 0 closed, 1 active, 2 finished.
+    virtual int32_t state() const = 0;
+    // The job's error_code.
+    virtual int32_t result() const = 0;
+};
+
+// writer_mode values.
+enum : int32_t {
+    writer_overwrite = 0,  // overwrite an existing file in place
+    writer_create = 1,     // create a file of a given size
+    writer_fill = 2,       // create a file and fill it until the disk is full
+    writer_raw = 3,        // a raw device or volume
+};
+
+// writer state values.
+enum : int32_t { writer_closed = 0, writer_active = 1, writer_finished = 2 };
+
+class base_writer : public poller {
+public:
+    // A writer whose target is opened through stream (a file_stream when none is given; tests
+    // hand in streams that fail).
+    explicit base_writer(int32_t mode, std::unique_ptr<vandel::file_stream> stream = nullptr);
+    ~base_writer() override;
+
+    // Opens the target and selects the scheme's first pass. size is used by writer_create only.
+    // Returns 0; 2 when not closed; 4 for a scheme without passes or a path without a name; 8 for a missing folder (or, when
+    // overwriting, a missing file); 32 when it can't be opened; 0x80 when a created file can't be
+    // given its size (the file is removed again); 0x8000 for an unexpected fault.
+    error_code open(const std::wstring& path, uint32_t scheme_word, uint64_t size);
+
+    double tolerance() const override { return tolerance_; }
+    void set_tolerance(const double& percent) override;
+    bool buffered() const override { return buffered_; }
+    void reset() override;
+    // Closes the stream of a finished job: 0; 2 (nothing changed) when not finished.
+    error_code close() override;
+    // Writes or verifies the rest of the current 64 KiB block at most. A writer that is not active
+    // is left as it is (false).
+    bool step(bool flush) override;
+    std::wstring path() const override { return target_->path(); }
+    uint32_t scheme() const override { return pattern_.scheme(); }
+    uint64_t size() const override { return size_; }
+    uint64_t bytes_done() const override { return done_; }
+    uint64_t bytes_total() const override { return total_; }
+    uint64_t bad_write_bytes() const override { return bad_write_; }
+    uint64_t bad_verify_bytes() const override { return bad_verify_; }
+    int32_t state() const override { return state_; }
+    int32_t result() const override { return result_; }
+
+    int32_t mode() const { return mode_; }
+
+protected:
+    // Returns the bytes written from the pattern, at most n and the rest of its block; with flush,
+    // a chunk whose flush fails counts as 0 bytes (and the stream is moved back over it).
+    uint64_t write_chunk(uint64_t n, bool flush);
+    // Returns the bytes read back, at most n and the rest of the pattern's block; mismatches gets
+    // the count of bytes that differ from the pattern.
+    uint64_t verify_chunk(uint64_t n, uint64_t& mismatches);
+    // Returns the size of the next skip over a bad region, never more than left.
+    uint64_t next_skip(uint64_t left);
+
+    vandel::file_stream& target() { return *target_; }
+    void set_state(int32_t state, int32_t result) {
+        state_ = state;
+        result_ = result;
+    }
+    void set_writer_mode(int32_t mode) { mode_ = mode; }
+
+private:
+    uint32_t open_flags(uint32_t scheme_word) const;
+    // Ends the step's chunk: tolerance test and pass change.
+    void finish_chunk(bool good, bool complete, uint64_t left, bool verify);
+
+    std::unique_ptr<vandel::file_stream> target_;
+    uint64_t size_ = 0;
+    uint64_t done_ = 0;
+    uint64_t total_ = 0;
+    uint64_t bad_total_ = 0;
+    uint64_t bad_verify_ = 0;
+    uint64_t bad_write_ = 0;
+    uint64_t skip_count_ = 0;
+    uint64_t skip_size_ = 0;
+    uint64_t block_size_ = 4096;
+    double tolerance_ = 1.0;
+    bool buffered_;
+    bufgen pattern_;
+    block_ptr read_buffer_;
+    int32_t state_ = writer_closed;
+    int32_t mode_;
+    int32_t result_ = 0;
+};
+
+}  // namespace olvex

@@ -1,0 +1,379 @@
+#include "engine/file_writer.h"
+#include "engine/scheme.h"
+#include "tests/support/failing_file_stream.h"
+#include "tests/support/limits.h"
+#include "tests/support/manual_clock.h"
+#include "tests/support/mount.h"
+#include "tests/support/sandbox.h"
+#include "vandel/files.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using oblivar::test::failing_file_stream;
+using oblivar::test::make_dirs;
+using oblivar::test::pattern_bytes;
+using oblivar::test::read_bytes;
+using oblivar::test::write_bytes;
+constexpr uint32_t verify_last = olvex::verify_last;
+
+class WriterTest : public oblivar::test::sandbox_test {
+protected:
+    // A file of size bytes of a known pattern, inside the sandbox.
+    std::wstring make_file(const std::wstring& name, size_t size) {
+        std::wstring p = sb.path(name);
+        write_bytes(p, pattern_bytes(size, "victim!"));
+        sb.require_inside(p);
+        return p;
+    }
+
+    // A writer whose stream misbehaves as the test sets it up through `fake`.
+    std::unique_ptr<olvex::file_writer> faulty(int32_t mode = 0, int32_t rename_count = -1) {
+        auto stream = std::make_unique<failing_file_stream>();
+        fake = stream.get();
+        return std::make_unique<olvex::file_writer>(mode, rename_count, std::move(stream));
+    }
+
+    // Steps to the end; returns the bytes each step added.
+    static std::vector<uint64_t> run(olvex::poller& w) {
+        std::vector<uint64_t> steps;
+        uint64_t before = w.bytes_done();
+        while (w.step(false)) {
+            steps.push_back(w.bytes_done() - before);
+            before = w.bytes_done();
+        }
+        steps.push_back(w.bytes_done() - before);
+        return steps;
+    }
+
+    oblivar::test::manual_clock clock;  // the writer's retry waits pass at once
+    failing_file_stream* fake = nullptr;
+};
+
+TEST_F(WriterTest, AOneByteFileIsOverwrittenAsOneBlock) {
+    std::wstring p = make_file(L"one", 1);
+    olvex::file_writer w(olvex::writer_overwrite, -1);
+    ASSERT_EQ(w.open(p, 0, 0), 0);
+    EXPECT_EQ(w.state(), olvex::writer_active);
+    EXPECT_EQ(w.size(), 4096u);
+    EXPECT_EQ(w.bytes_total(), 4096u);
+    EXPECT_EQ(w.path(), p);
+    EXPECT_EQ(run(w), std::vector<uint64_t>{4096});
+    EXPECT_EQ(w.state(), olvex::writer_finished);
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_EQ(w.bytes_done(), 4096u);
+    w.reset();  // closes without cutting the file
+    EXPECT_EQ(read_bytes(p), std::string(4096, '\0'));
+
+    ASSERT_EQ(w.open(p, 0, 0), 0);
+    run(w);
+    EXPECT_EQ(w.close(), 0);
+    EXPECT_EQ(w.state(), olvex::writer_closed);
+    EXPECT_EQ(read_bytes(p), "");  // kept (rename count -1), cut to 0
+}
+
+TEST_F(WriterTest, EveryPassStepsThroughBlocksAndVerifies) {
+    std::wstring p = make_file(L"f", 100000);
+    olvex::file_writer w(olvex::writer_overwrite, -1);
+    ASSERT_EQ(w.open(p, 3 | verify_last, 0), 0);
+    EXPECT_EQ(w.size(), 102400u);
+    EXPECT_EQ(w.bytes_total(), 409600u);
+    std::vector<uint64_t> steps = run(w);
+    EXPECT_EQ(steps, (std::vector<uint64_t>{65536, 36864, 65536, 36864, 65536, 36864, 65536, 36864}));
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_EQ(w.bytes_done(), w.bytes_total());
+    EXPECT_EQ(w.bad_verify_bytes(), 0u);
+    EXPECT_EQ(w.scheme(), 3 | verify_last);
+    w.reset();
+    std::string content = read_bytes(p);
+    ASSERT_EQ(content.size(), 102400u);
+    EXPECT_EQ(content.find("victim!"), std::string::npos);
+}
+
+TEST_F(WriterTest, OpenRefusesWhatItCannotWrite) {
+    olvex::file_writer w(olvex::writer_overwrite, -1);
+    make_dirs(sb.path(L"dir"));
+    const struct { std::wstring path; uint32_t scheme; int32_t code; } rows[] = {
+        {sb.path(L"missing"), 1, olvex::err_path_not_found},
+        {sb.path(L"no/such/file"), 1, olvex::err_path_not_found},
+        {sb.path(L"dir"), 1, olvex::err_path_not_found},  // not a file
+        {sb.path(L"dir") + oblivar::test::native_separator(), 1, olvex::err_invalid_input},
+        {make_file(L"ok", 10), 12, olvex::err_invalid_input},  // a scheme without passes
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(w.open(r.path, r.scheme, 0), r.code);
+        EXPECT_EQ(w.result(), r.code);
+        EXPECT_EQ(w.state(), olvex::writer_closed);
+        // Stepping a writer whose open failed must not turn the failure into success.
+        EXPECT_FALSE(w.step(false));
+        EXPECT_EQ(w.result(), r.code);
+        EXPECT_EQ(w.state(), olvex::writer_closed);
+        EXPECT_EQ(w.close(), olvex::err_invalid_state);
+    }
+}
+
+TEST_F(WriterTest, AFileHeldByAnotherStreamIsAccessDenied) {
+    std::wstring p = make_file(L"held", 5000);
+    vandel::file_stream other(p, vandel::open_read_write | vandel::open_share_none);
+    ASSERT_TRUE(other.is_open());
+    olvex::file_writer w(olvex::writer_overwrite, -1);
+    EXPECT_EQ(w.open(p, 0, 0), olvex::err_access_denied);
+    EXPECT_GE(clock.slept_ms(), 150);  // one retry after a pause
+    other.close();
+    EXPECT_EQ(read_bytes(p), pattern_bytes(5000, "victim!"));
+}
+
+TEST_F(WriterTest, ActiveWritersRefuseOpenAndCloseAndTolerancesAreClamped) {
+    std::wstring p = make_file(L"f", 100000);
+    olvex::file_writer w(olvex::writer_overwrite, 3);
+    EXPECT_EQ(w.tolerance(), 1.0);
+    for (auto [in, out] : {std::pair{150.0, 100.0}, {-3.0, 0.0}, {2.5, 2.5}}) {
+        w.set_tolerance(in);
+        EXPECT_EQ(w.tolerance(), out);
+    }
+    ASSERT_EQ(w.open(p, 0, 0), 0);
+    ASSERT_TRUE(w.step(false));
+    EXPECT_EQ(w.open(p, 0, 0), olvex::err_invalid_state);
+    EXPECT_EQ(w.close(), olvex::err_invalid_state);
+    EXPECT_EQ(w.state(), olvex::writer_active);
+    w.reset();
+    EXPECT_EQ(w.state(), olvex::writer_closed);
+    EXPECT_EQ(w.bytes_done(), 0u);
+    // The file was neither cut nor removed.
+    std::string content = read_bytes(p);
+    EXPECT_EQ(content.size(), 100000u);
+    EXPECT_EQ(content.substr(65536), pattern_bytes(100000, "victim!").substr(65536));
+}
+
+TEST_F(WriterTest, WithoutToleranceTheFirstBadChunkFailsAndTheFileStays) {
+    std::wstring p = make_file(L"report.txt", 200000);
+    auto w = faulty(olvex::writer_overwrite, 3);
+    fake->fail_writes(70000, 70001);
+    w->set_tolerance(0);
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    run(*w);
+    EXPECT_EQ(w->result(), olvex::err_failed);
+    EXPECT_EQ(w->state(), olvex::writer_finished);
+    EXPECT_EQ(w->close(), 0);
+    EXPECT_EQ(w->result(), olvex::err_failed);
+    // Left in place under its own name, neither cut nor renamed.
+    EXPECT_EQ(oblivar::test::list_tree(sb.root()), std::vector<std::wstring>{L"report.txt"});
+    std::string content = read_bytes(p);
+    EXPECT_EQ(content.substr(0, 70000), std::string(70000, '\0'));
+    EXPECT_EQ(content.substr(70000), pattern_bytes(200000, "victim!").substr(70000));
+}
+
+TEST_F(WriterTest, ASingleDifferingByteFailsVerificationWithoutTolerance) {
+    std::wstring p = make_file(L"f", 300000);
+    auto w = faulty();
+    fake->corrupt_read(123457);
+    w->set_tolerance(0);
+    ASSERT_EQ(w->open(p, 1 | verify_last, 0), 0);
+    run(*w);
+    EXPECT_EQ(w->result(), olvex::err_verify_failed);
+    EXPECT_EQ(w->bad_verify_bytes(), 1u);
+    EXPECT_EQ(w->bad_write_bytes(), 0u);
+}
+
+TEST_F(WriterTest, OneBadRegionWithinToleranceIsSkipped) {
+    std::wstring p = make_file(L"f", 1 << 20);
+    auto w = faulty();
+    fake->fail_writes(65536, 65536 + 4096);
+    ASSERT_EQ(w->open(p, 0, 0), 0);  // tolerance 1.0: up to 10485 bad bytes a pass
+    run(*w);
+    EXPECT_EQ(w->result(), 0);
+    EXPECT_EQ(w->bad_write_bytes(), 4096u);
+    EXPECT_EQ(w->bytes_done(), w->bytes_total());
+    w->reset();
+    std::string content = read_bytes(p);
+    std::string original = pattern_bytes(1 << 20, "victim!");
+    EXPECT_EQ(content.substr(65536, 4096), original.substr(65536, 4096));  // what the medium refused
+    content.replace(65536, 4096, 4096, '\0');
+    EXPECT_EQ(content, std::string(1 << 20, '\0'));
+}
+
+TEST_F(WriterTest, ConsecutiveFailuresSkipFurtherAndFurther) {
+    std::wstring p = make_file(L"f", 4 << 20);
+    auto w = faulty();
+    fake->fail_writes(0, 3 << 20);
+    w->set_tolerance(100);
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    std::vector<uint64_t> steps;
+    for (int i = 0; i < 33; ++i) {
+        uint64_t before = w->bytes_done();
+        ASSERT_TRUE(w->step(false));
+        steps.push_back(w->bytes_done() - before);
+    }
+    std::vector<uint64_t> want(16, 4096);
+    want.insert(want.end(), 16, 65536);
+    want.push_back(1 << 20);
+    EXPECT_EQ(steps, want);
+    EXPECT_EQ(w->bad_write_bytes(), 16u * 4096 + 16 * 65536 + (1 << 20));
+    // The first good chunk starts the skips at 4096 again: the region ends at 3 MiB.
+    run(*w);
+    EXPECT_EQ(w->result(), 0);
+    EXPECT_EQ(w->bad_write_bytes(), 16u * 4096 + 16 * 65536 + 2 * (1 << 20));  // whole skips, past the region
+}
+
+TEST_F(WriterTest, BadBytesBeyondToleranceFailTheJob) {
+    std::wstring p = make_file(L"f", 1 << 20);
+    auto w = faulty();
+    fake->fail_writes(0, 3 * 4096);
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    run(*w);
+    EXPECT_EQ(w->result(), olvex::err_too_many_write_errors);
+    EXPECT_EQ(w->bad_write_bytes(), 3u * 4096);
+    w->reset();
+
+    // Unreadable bytes on a verification pass count against it too.
+    auto v = faulty();
+    fake->fail_reads(8192, 8192 + 3 * 4096);
+    ASSERT_EQ(v->open(p, 0 | verify_last, 0), 0);
+    run(*v);
+    EXPECT_EQ(v->result(), olvex::err_verify_failed);
+    EXPECT_EQ(v->bad_verify_bytes(), 3u * 4096);
+}
+
+TEST_F(WriterTest, FailedSkipsAndRewindsEndTheJob) {
+    std::wstring p = make_file(L"f", 1 << 20);
+    auto w = faulty();
+    fake->fail_writes(0, 4096);
+    fake->fail_skips();
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    run(*w);
+    EXPECT_EQ(w->result(), olvex::err_failed);
+    w->reset();
+
+    auto v = faulty();
+    fake->fail_rewinds();
+    ASSERT_EQ(v->open(p, 3, 0), 0);
+    run(*v);
+    EXPECT_EQ(v->result(), olvex::err_failed);
+    EXPECT_EQ(v->bytes_done(), 1u << 20);  // the first pass, then no way back to the start
+}
+
+TEST_F(WriterTest, CreateModeGivesTheFileItsSize) {
+    std::wstring p = sb.path(L"work");
+    olvex::file_writer w(olvex::writer_create, 3);
+    ASSERT_EQ(w.open(p, 1, 10000), 0);
+    EXPECT_EQ(w.size(), 12288u);
+    w.reset();
+    EXPECT_EQ(vandel::file_size(p), 12288);
+    ASSERT_EQ(w.open(p, 1, 10000), 0);
+    run(w);
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_EQ(w.close(), 0);
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_TRUE(oblivar::test::list_tree(sb.root()).empty());
+}
+
+TEST_F(WriterTest, FillModeWritesUntilTheDiskIsFullThenRunsThePassesOverIt) {
+    oblivar::test::scoped_tmpfs fs(sb, sb.path(L"small"), 256);
+    if (!fs.mounted()) GTEST_SKIP() << "no tmpfs here";
+    std::wstring p = fs.path() + L"/fill";
+    olvex::file_writer w(olvex::writer_fill, 3);
+    ASSERT_EQ(w.open(p, 3 | verify_last, 0), 0);
+    EXPECT_EQ(w.size(), 0u);
+    run(w);
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_EQ(w.mode(), olvex::writer_overwrite);
+    EXPECT_GT(w.size(), 128u * 1024);
+    EXPECT_LE(w.size(), 256u * 1024);
+    EXPECT_EQ(w.bytes_total(), 4 * w.size());
+    EXPECT_EQ(w.bytes_done(), w.bytes_total());
+    EXPECT_EQ(w.bad_verify_bytes(), 0u);
+    EXPECT_EQ(w.close(), 0);
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_TRUE(oblivar::test::list_tree(fs.path()).empty());
+}
+
+TEST_F(WriterTest, AFillEndsAtTheFileSizeLimitAsAtAFullDisk) {
+    std::wstring p = sb.path(L"fill");
+    olvex::file_writer w(olvex::writer_fill, -1);
+    {
+        oblivar::test::file_size_limit limit(256 * 1024);
+        if (!limit.active()) GTEST_SKIP() << "no file size limit here";
+        ASSERT_EQ(w.open(p, 1 | verify_last, 0), 0);
+        run(w);
+    }
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_EQ(w.size(), 256u * 1024);
+    EXPECT_EQ(w.bytes_done(), 2u * 256 * 1024);
+    EXPECT_EQ(w.bad_verify_bytes(), 0u);
+}
+
+TEST_F(WriterTest, AFillThatFailsForAnotherReasonFailsTheFile) {
+    std::wstring p = sb.path(L"fill");
+    auto w = faulty(olvex::writer_fill, -1);
+    fake->fail_writes(8192, 1 << 30);
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    run(*w);
+    EXPECT_EQ(w->result(), olvex::err_failed);
+    EXPECT_EQ(w->mode(), olvex::writer_fill);
+}
+
+TEST_F(WriterTest, ACreatedFileThatCannotHaveItsSizeIsRemoved) {
+    oblivar::test::scoped_tmpfs fs(sb, sb.path(L"small"), 64);
+    if (!fs.mounted()) GTEST_SKIP() << "no tmpfs here";
+    olvex::file_writer w(olvex::writer_create, 3);
+    EXPECT_EQ(w.open(fs.path() + L"/work", 1, 1 << 20), olvex::err_bad_write);
+    EXPECT_EQ(w.state(), olvex::writer_closed);
+    EXPECT_TRUE(oblivar::test::list_tree(fs.path()).empty());
+}
+
+TEST_F(WriterTest, CloseRenamesAndDeletesByTheRenameCount) {
+    for (int32_t count : {0, 1, 3}) {
+        std::wstring p = make_file(L"report.txt", 5000);
+        make_file(L"neighbour", 10);
+        olvex::file_writer w(olvex::writer_overwrite, count);
+        ASSERT_EQ(w.open(p, 1, 0), 0);
+        run(w);
+        EXPECT_EQ(w.close(), 0);
+        EXPECT_EQ(w.result(), 0) << count;
+        EXPECT_EQ(oblivar::test::list_tree(sb.root()), std::vector<std::wstring>{L"neighbour"}) << count;
+    }
+}
+
+TEST_F(WriterTest, RandomNamesAndRenameAndDelete) {
+    olvex::file_writer w(olvex::writer_overwrite, 3);
+    std::wstring a = w.random_name(10), b = w.random_name(10);
+    EXPECT_EQ(a.size(), 10u);
+    EXPECT_NE(a, b);
+    for (wchar_t c : a + b) EXPECT_TRUE(c >= L'a' && c <= L'z');
+    EXPECT_EQ(w.random_name(0), L"");
+
+    EXPECT_EQ(w.rename_and_delete(sb.path(L"missing"), 3, true), olvex::err_path_not_found);
+    EXPECT_EQ(w.rename_and_delete(sb.path(L"missing"), 3, false), 0);
+
+    make_dirs(sb.path(L"empty"));
+    make_file(L"abc", 1);
+    EXPECT_EQ(w.rename_and_delete(sb.path(L"empty") + oblivar::test::native_separator(), 3, true), 0);
+    EXPECT_EQ(w.rename_and_delete(sb.path(L"abc"), 2, true), 0);
+    EXPECT_TRUE(oblivar::test::list_tree(sb.root()).empty());
+
+    // A folder that still holds something keeps its name and its contents.
+    make_dirs(sb.path(L"kept"));
+    make_file(L"kept/child", 3);
+    EXPECT_EQ(w.rename_and_delete(sb.path(L"kept"), 3, true), olvex::err_dir_not_empty);
+    EXPECT_EQ(oblivar::test::list_tree(sb.root()), (std::vector<std::wstring>{L"kept/", L"kept/child"}));
+}
+
+TEST_F(WriterTest, SetModeOnlyWhileNotActive) {
+    std::wstring p = make_file(L"f", 100000);
+    olvex::file_writer w(olvex::writer_overwrite, -1);
+    w.set_mode(olvex::writer_create);
+    EXPECT_EQ(w.mode(), olvex::writer_create);
+    w.set_mode(olvex::writer_overwrite);
+    ASSERT_EQ(w.open(p, 0, 0), 0);
+    w.set_mode(olvex::writer_fill);
+    EXPECT_EQ(w.mode(), olvex::writer_overwrite);
+    EXPECT_TRUE(w.buffered());
+    EXPECT_EQ(w.kind(), 1);
+}
+
+}  // namespace
