@@ -224,8 +224,10 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
     if (!complete || state_ != writer_active) return;
     skip_size_ = block_size_;
     skip_count_ = 0;
+    // Every pass, the last one too, reaches the medium before the next begins or the job is
+    // reported (a device is flushed here; a write-through file needs nothing).
+    target_->flush();
     if (pattern_.set_pass(pattern_.pass() + 1)) {
-        target_->flush();  // does nothing on a write-through file
         if (!target_->rewind()) set_state(writer_finished, err_failed);
     } else {
         set_state(writer_finished, 0);
