@@ -33,10 +33,12 @@ std::wstring file_writer::random_name(uint64_t n) {
 }
 
 error_code file_writer::rename_and_delete(const std::wstring& path, int32_t count, bool missing_is_error) {
-    const int kind = vandel::path_kind(path);
+    struct vandel::file_info info;
+    const int kind = vandel::file_info(path, info);
     if (kind == vandel::kind_missing) return missing_is_error ? err_path_not_found : 0;
     // Renaming a folder that still holds something would hide what was kept under a random name.
-    if (kind == vandel::kind_folder && !is_empty_folder(path)) return err_dir_not_empty;
+    // A link or junction loses only its own name, whatever it points to.
+    if (kind == vandel::kind_folder && !info.reparse_point && !is_empty_folder(path)) return err_dir_not_empty;
 
     std::wstring current = vandel::remove_trailing_separator(path);
     const std::wstring folder = vandel::directory_part(current);

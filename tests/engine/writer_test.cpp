@@ -361,6 +361,12 @@ TEST_F(WriterTest, RandomNamesAndRenameAndDelete) {
     make_file(L"kept/child", 3);
     EXPECT_EQ(w.rename_and_delete(sb.path(L"kept"), 3, true), olvex::err_dir_not_empty);
     EXPECT_EQ(oblivar::test::list_tree(sb.root()), (std::vector<std::wstring>{L"kept/", L"kept/child"}));
+
+    // A link to that folder goes, the folder and its contents stay.
+    if (oblivar::test::make_link(sb.path(L"link"), sb.path(L"kept"), true)) {
+        EXPECT_EQ(w.rename_and_delete(sb.path(L"link"), 3, true), 0);
+        EXPECT_EQ(oblivar::test::list_tree(sb.root()), (std::vector<std::wstring>{L"kept/", L"kept/child"}));
+    }
 }
 
 TEST_F(WriterTest, SetModeOnlyWhileNotActive) {
