@@ -540,13 +540,17 @@ bool linux_targets::is_system_volume(const std::wstring& root) {
     const std::vector<mount_entry> mounts = read_mounts(os(scope_.mountinfo));
     const sysfs sys{os(scope_.sys)};
     const system_set s = find_system(sys, mounts);
-    if (!s.known) return true;
+    const mount_entry* top = mount_at(mounts, "/");
+    if (!s.known || !top) return true;
+    // The file system that holds the root folder decides (for a folder that is no mount point of
+    // its own, the one it lies on).
     const std::string point = point_of(os(root));
-    struct stat self {}, top {};
-    if (stat(point.c_str(), &self) != 0 || stat("/", &top) != 0 || self.st_dev == top.st_dev) return true;
-    const mount_entry* m = mount_at(mounts, point);
+    const mount_entry* m = nullptr;
+    for (const mount_entry& e : mounts)
+        if (holds(e.point, point) && (!m || e.point.size() >= m->point.size())) m = &e;
+    if (!m || m->dev == top->dev) return true;
     std::set<dev_t> start, devices;
-    if (!m || !sys.mount_devices(*m, start)) return false;
+    if (!sys.mount_devices(*m, start)) return false;
     for (dev_t d : start)
         if (!sys.expand(d, mounts, false, devices)) return true;
     for (dev_t d : devices)
