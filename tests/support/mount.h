@@ -9,8 +9,9 @@ namespace oblivar::test {
 
 class scoped_tmpfs {
 public:
-    // Creates the folder at path (inside sb) and mounts a tmpfs of size_kib there.
-    scoped_tmpfs(const sandbox& sb, const std::wstring& path, int size_kib);
+    // Creates the folder at path (inside sb) and mounts a tmpfs of size_kib there; options are
+    // further mount options ("nr_inodes=4").
+    scoped_tmpfs(const sandbox& sb, const std::wstring& path, int size_kib, const std::string& options = "");
     ~scoped_tmpfs();
     scoped_tmpfs(const scoped_tmpfs&) = delete;
     scoped_tmpfs& operator=(const scoped_tmpfs&) = delete;

@@ -13,12 +13,13 @@
 
 namespace oblivar::test {
 
-scoped_tmpfs::scoped_tmpfs(const sandbox& sb, const std::wstring& path, int size_kib) : path_(path) {
+scoped_tmpfs::scoped_tmpfs(const sandbox& sb, const std::wstring& path, int size_kib, const std::string& options)
+    : path_(path) {
     sb.require_inside(path);
     make_dirs(path);
-    const std::string options = "size=" + std::to_string(size_kib) + "k,mode=0755";
+    const std::string all = "size=" + std::to_string(size_kib) + "k,mode=0755" + (options.empty() ? "" : "," + options);
     mounted_ = mount("oblivar-test", vandel::to_os_bytes(path).c_str(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC,
-                     options.c_str()) == 0;
+                     all.c_str()) == 0;
 }
 
 scoped_tmpfs::~scoped_tmpfs() {

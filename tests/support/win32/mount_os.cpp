@@ -3,7 +3,7 @@
 
 namespace oblivar::test {
 
-scoped_tmpfs::scoped_tmpfs(const sandbox&, const std::wstring& path, int) : path_(path) {}
+scoped_tmpfs::scoped_tmpfs(const sandbox&, const std::wstring& path, int, const std::string&) : path_(path) {}
 
 scoped_tmpfs::~scoped_tmpfs() = default;
 

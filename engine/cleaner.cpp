@@ -1,0 +1,171 @@
+#include "engine/cleaner.h"
+
+#include "engine/scheme.h"
+#include "vandel/files.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace olvex {
+
+namespace {
+
+constexpr uint64_t block = 4096;
+constexpr uint64_t spare = 65536;
+constexpr uint64_t last_resort_size = 0x7FFFF000;  // 2 GiB - 4 KiB
+
+// percent % of bytes, rounded up to whole blocks and capped at the largest work file.
+uint64_t share(uint64_t bytes, uint64_t percent) {
+    const uint64_t part = bytes / 100 * percent + bytes % 100 * percent / 100;
+    return std::min(round_up(part, block), cleaner::max_work_file_size);
+}
+
+}  // namespace
+
+cleaner::cleaner(std::unique_ptr<vandel::file_stream> stream) : writer_(writer_overwrite, 3, std::move(stream)) {
+    writer_.set_tolerance(100.0);
+}
+
+cleaner::~cleaner() {
+    try {
+        remove_work_files();
+    } catch (...) {
+    }
+}
+
+void cleaner::set_tolerance(const double& percent) { tolerance_ = percent > 0 ? std::min(percent, 100.0) : 0.0; }
+
+uint64_t cleaner::free_space(const std::wstring& path) {
+    struct vandel::volume_info info;
+    return vandel::volume_info(path, info) ? info.free_bytes : 0;
+}
+
+void cleaner::reset() {
+    remove_work_files();
+    scheme_ = 1;
+    state_ = writer_closed;
+    initial_free_ = progress_done_ = progress_total_ = bad_verify_sum_ = bad_write_sum_ = completed_bytes_ = 0;
+    result_ = 0;
+    filling_ = false;
+}
+
+error_code cleaner::open(const std::wstring& path, uint32_t scheme_word) {
+    if (state_ != writer_closed) return err_invalid_state;
+    std::wstring folder;
+    error_code code = 0;
+    try {
+        folder = vandel::add_trailing_separator(path);
+        if (!vandel::is_directory(folder)) {
+            code = err_path_not_found;
+        } else {
+            reset();
+            folder = vandel::add_trailing_separator(folder + L"olvex_" + writer_.random_name(8));
+            if (!vandel::create_directory(folder)) {
+                folder.clear();
+                code = err_access_denied;
+            } else {
+                initial_free_ = free_space(folder);
+                progress_total_ = static_cast<uint64_t>(scheme_pass_count(scheme_word)) * initial_free_;
+                code = next_work_file(folder, scheme_word);
+                if (code == 0) {
+                    work_folder_ = folder;
+                    scheme_ = scheme_word;
+                    state_ = writer_active;
+                }
+            }
+        }
+    } catch (const std::exception&) {
+        code = err_failed;
+    }
+    if (code != 0 && !folder.empty() && work_folder_.empty()) {
+        vandel::remove_path(folder, false);
+        initial_free_ = progress_total_ = 0;
+    }
+    result_ = code;
+    return code;
+}
+
+error_code cleaner::next_work_file(const std::wstring& folder, uint32_t scheme_word) {
+    if (work_files_.size() >= max_work_files) return err_failed;
+    const std::wstring path = folder + writer_.random_name(8);
+    const uint64_t f = share(initial_free_, 2);
+    const uint64_t d = free_space(folder);
+    const uint64_t g = share(d, 20);
+    writer_.set_mode(writer_create);
+    filling_ = false;
+    bool opened = false;
+    if (f > spare && g > spare) {
+        if (d > spare && f < d - spare) opened = writer_.open(path, scheme_word, f) == 0;
+        if (!opened && g < f) opened = writer_.open(path, scheme_word, g) == 0;
+        if (!opened && f > last_resort_size && g > last_resort_size)
+            opened = writer_.open(path, scheme_word, last_resort_size) == 0;
+    }
+    if (!opened) {
+        writer_.set_mode(writer_fill);
+        if (const error_code r = writer_.open(path, scheme_word, 0); r != 0) return r;
+        filling_ = true;
+    }
+    work_files_.push_back(path);
+    return 0;
+}
+
+bool cleaner::step(bool flush) {
+    if (state_ != writer_active) return false;
+    const bool more = writer_.step(flush);
+    const uint64_t passes = static_cast<uint64_t>(scheme_pass_count(scheme_));
+    progress_done_ = completed_bytes_ * passes + writer_.bytes_done();
+    progress_total_ = std::max(progress_total_, progress_done_);
+    if (more) return true;
+
+    error_code code = writer_.result();
+    bad_write_sum_ += writer_.bad_write_bytes();
+    bad_verify_sum_ += writer_.bad_verify_bytes();
+    if (code == 0) {
+        completed_bytes_ += writer_.size();
+        writer_.reset();  // the file is closed and stays until the end
+        const uint64_t limit = static_cast<uint64_t>(tolerance_ / 100.0 * static_cast<double>(initial_free_));
+        if (bad_write_sum_ > limit) {
+            code = err_too_many_write_errors;
+        } else if (bad_verify_sum_ > limit) {
+            code = err_verify_failed;
+        } else if (!filling_) {
+            // A file of fixed size leaves room: the next one goes on. When none can be made while
+            // space is left, that space was not cleaned.
+            code = next_work_file(work_folder_, scheme_);
+            if (code == 0) return true;
+            if (free_space(work_folder_) == 0) code = 0;
+        }
+        // Otherwise a growing file met the end of the free space: the volume is clean.
+        if (code == 0 && progress_done_ < progress_total_) {
+            const uint64_t left = free_space(work_folder_) * passes;
+            if (progress_total_ > left) progress_done_ = progress_total_ - left;
+        }
+    }
+    result_ = code;
+    writer_.reset();
+    state_ = writer_finished;
+    return false;
+}
+
+error_code cleaner::close() {
+    if (state_ != writer_finished) return err_invalid_state;
+    const error_code r = remove_work_files();
+    state_ = writer_closed;
+    if (result_ == 0) result_ = r;
+    return r;
+}
+
+error_code cleaner::remove_work_files() {
+    writer_.reset();
+    error_code code = 0;
+    for (const std::wstring& file : work_files_)
+        if (!vandel::remove_path(file, false)) code = err_access_denied;
+    work_files_.clear();
+    if (code != 0 || work_folder_.empty()) return code;
+    file_writer remover(writer_overwrite, 3);
+    code = remover.rename_and_delete(work_folder_, 3, true);
+    work_folder_.clear();
+    return code;
+}
+
+}  // namespace olvex
