@@ -5,6 +5,7 @@
 #include "vandel/file_stream.h"
 #include "vandel/files.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/mount_table.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <linux/fs.h>
 #include <set>
 #include <sys/ioctl.h>
@@ -135,47 +135,11 @@ struct mount_entry {
     std::string source;
 };
 
-// mountinfo escapes blanks, tabs, newlines and backslashes as \ooo.
-std::string unescape_field(const std::string& f) {
-    std::string out;
-    for (size_t i = 0; i < f.size(); ++i) {
-        if (f[i] == '\\' && i + 3 < f.size() && f[i + 1] >= '0' && f[i + 1] <= '3' &&
-            f[i + 2] >= '0' && f[i + 2] <= '7' && f[i + 3] >= '0' && f[i + 3] <= '7') {
-            out += static_cast<char>((f[i + 1] - '0') * 64 + (f[i + 2] - '0') * 8 + (f[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += f[i];
-        }
-    }
-    return out;
-}
-
 // Every mount, in the table's order (a later one at the same point lies on top).
 std::vector<mount_entry> read_mounts(const std::string& file) {
     std::vector<mount_entry> out;
-    std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line)) {
-        // id parent major:minor root mount-point options [optional...] - type source super-options
-        std::vector<std::string> f;
-        size_t pos = 0;
-        while (pos <= line.size()) {
-            size_t end = line.find(' ', pos);
-            if (end == std::string::npos) end = line.size();
-            f.push_back(line.substr(pos, end - pos));
-            pos = end + 1;
-        }
-        mount_entry m;
-        if (f.size() < 7 || !parse_dev(f[2], m.dev)) continue;
-        m.point = unescape_field(f[4]);
-        for (size_t i = 6; i + 1 < f.size(); ++i)
-            if (f[i] == "-") {
-                m.type = f[i + 1];
-                if (i + 2 < f.size()) m.source = unescape_field(f[i + 2]);
-                break;
-            }
-        out.push_back(std::move(m));
-    }
+    for (const vandel::posix::mount_entry& m : vandel::posix::read_mount_table(file))
+        out.push_back({makedev(m.major, m.minor), m.point, m.type, m.source});
     return out;
 }
 

@@ -27,15 +27,8 @@ class drive_writer_test : public oblivar::test::sandbox_test {
 protected:
     image_targets t{sb};
 
-    std::wstring image(const std::wstring& name, size_t size) {
-        const std::wstring p = sb.path(name);
-        write_bytes(p, std::string(size, '\x5A'));
-        return p;
-    }
-    std::wstring folder(const std::wstring& name) {
-        make_dirs(sb.path(name));
-        return vandel::add_trailing_separator(sb.path(name));
-    }
+    std::wstring image(const std::wstring& name, size_t size) { return t.image(name, size, '\x5A'); }
+    std::wstring folder(const std::wstring& name) { return t.folder(name); }
     // Device 2 holds volumes a and b; volume c stands alone.
     void SetUp() override {
         t.add_device(2, {image(L"disk2.img", odd_size), L"SER-2", 512, true, true});

@@ -61,15 +61,8 @@ class drives : public oblivar::test::sandbox_test {
 protected:
     image_targets t{sb};
 
-    std::wstring image(const std::wstring& name, size_t size) {
-        const std::wstring p = sb.path(name);
-        write_bytes(p, std::string(size, 'x'));
-        return p;
-    }
-    std::wstring folder(const std::wstring& name) {
-        make_dirs(sb.path(name));
-        return vandel::add_trailing_separator(sb.path(name));
-    }
+    std::wstring image(const std::wstring& name, size_t size) { return t.image(name, size); }
+    std::wstring folder(const std::wstring& name) { return t.folder(name); }
     // Device 1 (two volumes: a and b, a the system's), device 3 (volume c), device 4 without a medium.
     void add_machine() {
         t.add_device(1, {image(L"disk1.img", 12288), L"SER-1", 512, true, true});

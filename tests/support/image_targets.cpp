@@ -17,6 +17,17 @@ image_targets::image_targets(const sandbox& sb) : sb_(sb), previous_(olvex::set_
 
 image_targets::~image_targets() { olvex::set_target_provider(previous_); }
 
+std::wstring image_targets::image(const std::wstring& rel, size_t size, char fill) const {
+    const std::wstring p = sb_.path(rel);
+    write_bytes(p, std::string(size, fill));
+    return p;
+}
+
+std::wstring image_targets::folder(const std::wstring& rel) const {
+    make_dirs(sb_.path(rel));
+    return vandel::add_trailing_separator(sb_.path(rel));
+}
+
 void image_targets::add_device(int32_t number, const device& d) {
     sb_.require_inside(d.image);
     devices_[number] = d;

@@ -40,6 +40,11 @@ public:
     image_targets(const image_targets&) = delete;
     image_targets& operator=(const image_targets&) = delete;
 
+    // Creates a file of size bytes of fill in the sandbox (rel with '/'); returns its path.
+    std::wstring image(const std::wstring& rel, size_t size, char fill = 'x') const;
+    // Creates a folder in the sandbox; returns its path with a trailing separator.
+    std::wstring folder(const std::wstring& rel) const;
+
     void add_device(int32_t number, const device& d);
     void add_volume(const volume& v);
     // Replaces the image behind a device (a different medium under the same number).
@@ -86,6 +91,18 @@ private:
     std::optional<std::vector<int32_t>> system_devices_ = std::vector<int32_t>();
     std::vector<std::wstring> taken_;
     std::vector<std::wstring> emptied_;
+    olvex::target_provider* previous_;
+};
+
+// Installs any provider for a scope; the previous one comes back after.
+class scoped_target_provider {
+public:
+    explicit scoped_target_provider(olvex::target_provider& p) : previous_(olvex::set_target_provider(&p)) {}
+    ~scoped_target_provider() { olvex::set_target_provider(previous_); }
+    scoped_target_provider(const scoped_target_provider&) = delete;
+    scoped_target_provider& operator=(const scoped_target_provider&) = delete;
+
+private:
     olvex::target_provider* previous_;
 };
 

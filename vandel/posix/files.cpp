@@ -2,13 +2,13 @@
 // link, never descending into another file system.
 #include "vandel/files.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/mount_table.h"
 #include "vandel/posix/native_path.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -90,42 +90,11 @@ void sync_folder(const std::string& dir) {
 
 int64_t unix_seconds(const struct stat& st) { return static_cast<int64_t>(st.st_mtim.tv_sec); }
 
-// Undoes the octal escapes (\040 and the like) of /proc/self/mountinfo.
-std::string unescape_mount_field(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' && s[i + 2] >= '0' &&
-            s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
-            out += static_cast<char>(((s[i + 1] - '0') << 6) | ((s[i + 2] - '0') << 3) | (s[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
 // The file-system type of the topmost mount at mount_point; empty when not found.
 std::string mount_type(const std::string& mount_point) {
-    std::ifstream in("/proc/self/mountinfo");
-    std::string line, type;
-    while (std::getline(in, line)) {
-        // id parent major:minor root mount-point options [optional...] - type source super-options
-        std::vector<std::string> f;
-        size_t pos = 0;
-        while (pos <= line.size()) {
-            size_t end = line.find(' ', pos);
-            if (end == std::string::npos) end = line.size();
-            f.push_back(line.substr(pos, end - pos));
-            pos = end + 1;
-        }
-        if (f.size() < 7 || unescape_mount_field(f[4]) != mount_point) continue;
-        for (size_t i = 6; i + 1 < f.size(); ++i)
-            if (f[i] == "-") {
-                type = f[i + 1];
-                break;
-            }
-    }
+    std::string type;
+    for (const posix::mount_entry& m : posix::read_mount_table())
+        if (m.point == mount_point) type = m.type;
     return type;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/drives.h"
 #include "engine/posix/linux_targets.h"
 #include "engine/scheme.h"
+#include "tests/support/image_targets.h"
 #include "tests/support/mount.h"
 #include "tests/support/sandbox.h"
 #include "vandel/files.h"
@@ -32,17 +33,6 @@ bool is_mounted(const std::wstring& folder) {
     return false;
 }
 
-class installed {
-public:
-    explicit installed(target_provider& p) : previous_(set_target_provider(&p)) {}
-    ~installed() { set_target_provider(previous_); }
-    installed(const installed&) = delete;
-    installed& operator=(const installed&) = delete;
-
-private:
-    target_provider* previous_;
-};
-
 TEST(drive_writer_loop, wipes_a_mounted_volume_and_then_the_whole_device) {
     if (vandel::path_kind(L"/dev/loop-control") == vandel::kind_missing) GTEST_SKIP() << "no loop devices here";
     oblivar::test::sandbox sb;
@@ -63,7 +53,7 @@ TEST(drive_writer_loop, wipes_a_mounted_volume_and_then_the_whole_device) {
     scope.disks = std::vector<std::wstring>{loop.device().substr(5)};
     scope.mounts = std::vector<std::wstring>{mnt.path()};
     posix::linux_targets t(scope);
-    installed use(t);
+    oblivar::test::scoped_target_provider use(t);
     const std::wstring root = mnt.path() + L"/";
     ASSERT_EQ(list_volumes(), std::vector<std::wstring>{root});
     ASSERT_EQ(list_physical_devices(false), std::vector<std::wstring>{loop.device()});

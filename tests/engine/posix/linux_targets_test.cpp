@@ -3,6 +3,7 @@
 #include "engine/drives.h"
 #include "engine/posix/linux_targets.h"
 #include "tests/support/env.h"
+#include "tests/support/image_targets.h"
 #include "tests/support/sandbox.h"
 #include "vandel/os_text.h"
 
@@ -25,18 +26,6 @@ using oblivar::test::scoped_env;
 using oblivar::test::write_bytes;
 
 using strings = std::vector<std::wstring>;
-
-// Installs a provider for a scope.
-class installed {
-public:
-    explicit installed(target_provider& p) : previous_(set_target_provider(&p)) {}
-    ~installed() { set_target_provider(previous_); }
-    installed(const installed&) = delete;
-    installed& operator=(const installed&) = delete;
-
-private:
-    target_provider* previous_;
-};
 
 std::string os(const std::wstring& s) { return vandel::to_os_bytes(s); }
 
@@ -194,7 +183,7 @@ protected:
 
 TEST_F(scoped_volumes, only_the_chosen_folders_are_volumes) {
     linux_targets t(scope);
-    installed use(t);
+    oblivar::test::scoped_target_provider use(t);
     EXPECT_EQ(list_volumes(), (strings{root(L"a"), root(L"b")}));
     EXPECT_TRUE(list_physical_devices(true).empty());
     EXPECT_EQ(volume_root(sb.path(L"b/x/y")), root(L"b"));
@@ -222,7 +211,7 @@ TEST_F(scoped_volumes, trash_folders_are_found_listed_and_emptied_one_volume_at_
     write_bytes(sb.path(L"outside.txt"), "keep");
 
     linux_targets t(scope);
-    installed use(t);
+    oblivar::test::scoped_target_provider use(t);
     EXPECT_EQ(recycler_folder(sb.path(L"a/home/doc.txt")), home_trash);
     EXPECT_EQ(recycler_folder(sb.path(L"b/x")), b_trash);
     EXPECT_EQ(list_recycle_bins(false), (strings{home_trash, b_trash}));
