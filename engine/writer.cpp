@@ -225,8 +225,14 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
     skip_size_ = block_size_;
     skip_count_ = 0;
     // Every pass, the last one too, reaches the medium before the next begins or the job is
-    // reported (a device is flushed here; a write-through file needs nothing).
-    target_->flush();
+    // reported (a device is flushed here; a write-through file needs nothing). A pass whose
+    // writes may not have reached the medium is no pass done.
+    const uint32_t flags = target_->flags();
+    const bool flush_is_real = !(flags & vandel::open_write_through) || (flags & vandel::open_device);
+    if (!target_->flush() && flush_is_real && !verify) {
+        set_state(writer_finished, err_failed);
+        return;
+    }
     if (pattern_.set_pass(pattern_.pass() + 1)) {
         if (!target_->rewind()) set_state(writer_finished, err_failed);
     } else {

@@ -110,7 +110,7 @@ public:
     // Returns whether what was written reached the medium (fdatasync / FlushFileBuffers); false
     // without a system call for a write-through file stream. Throws logic_error "file is not open
     // for writing".
-    bool flush();
+    virtual bool flush();
 
     uint32_t flags() const { return flags_; }
     // True when the last write, seek, resize or flush failed for want of space: a full disk, an

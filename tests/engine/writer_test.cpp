@@ -257,6 +257,17 @@ TEST_F(WriterTest, FailedSkipsAndRewindsEndTheJob) {
     EXPECT_EQ(v->bytes_done(), 1u << 20);  // the first pass, then no way back to the start
 }
 
+TEST_F(WriterTest, APassThatCannotBeFlushedFailsWhateverTheTolerance) {
+    std::wstring p = make_file(L"f", 100000);
+    auto w = faulty();
+    fake->fail_flushes();
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    w->set_tolerance(100.0);
+    run(*w);
+    EXPECT_EQ(w->state(), 2);
+    EXPECT_EQ(w->result(), olvex::err_failed);
+}
+
 TEST_F(WriterTest, CreateModeGivesTheFileItsSize) {
     std::wstring p = sb.path(L"work");
     olvex::file_writer w(olvex::writer_create, 3);

@@ -24,6 +24,8 @@ public:
     void fail_skips() { fail_skips_ = true; }
     // Seeks to the start fail (a rewind between passes).
     void fail_rewinds() { fail_rewinds_ = true; }
+    // Flushes fail: what was written may not be on the medium.
+    void fail_flushes() { fail_flushes_ = true; }
 
     int64_t write_calls() const { return write_calls_; }
     int64_t read_calls() const { return read_calls_; }
@@ -49,6 +51,8 @@ public:
         return file_stream::seek(offset, origin);
     }
 
+    bool flush() override { return !fail_flushes_ && file_stream::flush(); }
+
 private:
     // The part of [start, start + count) before the first bad byte.
     static int64_t usable(const std::vector<range>& bad, int64_t start, int64_t count) {
@@ -64,6 +68,7 @@ private:
     std::vector<int64_t> corrupt_;
     bool fail_skips_ = false;
     bool fail_rewinds_ = false;
+    bool fail_flushes_ = false;
     int64_t write_calls_ = 0;
     int64_t read_calls_ = 0;
 };
