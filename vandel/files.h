@@ -132,8 +132,9 @@ int path_kind(const std::wstring& path);
 bool is_directory(const std::wstring& path);
 bool is_file(const std::wstring& path);
 
-// Fills info and returns its kind. Size and time are read for files only. On POSIX a symbolic
-// link, a mount point, a device node, a FIFO and a socket are reparse points.
+// Fills info and returns its kind. Size and time are read for files only. On Windows only a
+// name-surrogate reparse point (link, junction, mount point) is one; on POSIX a symbolic link, a
+// mount point, a device node, a FIFO and a socket are.
 int file_info(const std::wstring& path, struct file_info& info);
 
 // Returns the last-write time in seconds since 1970 UTC (negative before), or -1 for a folder

@@ -48,6 +48,19 @@ bool without_read_only(const std::wstring& p, BOOL(WINAPI* op)(LPCWSTR)) {
     return op(p.c_str()) != 0;
 }
 
+// Only a name surrogate (a symbolic link, junction or mount point) stands for another name; any
+// other reparse point (a deduplicated, cloud or compressed file) holds its own data. A tag that
+// can't be read counts as a link: it is then never followed.
+bool is_name_surrogate(const std::wstring& p) {
+    std::wstring name = p;
+    while (name.size() > 3 && (name.back() == L'\\' || name.back() == L'/')) name.pop_back();
+    WIN32_FIND_DATAW fd{};
+    HANDLE h = FindFirstFileW(name.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return true;
+    FindClose(h);
+    return fd.dwReserved0 == 0 || IsReparseTagNameSurrogate(fd.dwReserved0);
+}
+
 }  // namespace
 
 std::string narrow_path(const std::wstring& path) { return encode_text(path, text_kind_system, mode_fail, '?'); }
@@ -64,7 +77,7 @@ int file_info(const std::wstring& path, struct file_info& info) {
     const DWORD a = attributes_of(p);
     if (a == INVALID_FILE_ATTRIBUTES) return kind_missing;
     info.kind = (a & FILE_ATTRIBUTE_DIRECTORY) ? kind_folder : kind_file;
-    info.reparse_point = (a & FILE_ATTRIBUTE_REPARSE_POINT) ? 1 : 0;
+    info.reparse_point = (a & FILE_ATTRIBUTE_REPARSE_POINT) && is_name_surrogate(p) ? 1 : 0;
     if (a & FILE_ATTRIBUTE_READONLY) info.attributes |= attr_read_only;
     if (a & FILE_ATTRIBUTE_ARCHIVE) info.attributes |= attr_archive;
     if (a & FILE_ATTRIBUTE_HIDDEN) info.attributes |= attr_hidden;

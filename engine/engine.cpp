@@ -1,0 +1,293 @@
+#include "engine/engine.h"
+
+#include "engine/file_writer.h"
+#include "engine/path_macros.h"
+#include "engine/scheme.h"
+#include "vandel/files.h"
+#include "vandel/strings.h"
+
+namespace olvex {
+
+namespace {
+
+constexpr uint32_t highest_scheme = 9;
+
+bool known_scheme(uint32_t scheme_word) { return (scheme_word & 0xFF) <= highest_scheme; }
+
+// One part of the path list as the job will use it.
+std::wstring prepare_path(const std::wstring& part) {
+    const std::wstring trimmed = vandel::trim(part, true, true);
+    if (trimmed.empty()) return {};
+    // A path that exists is taken as it stands: its name may hold blanks, or text that looks like
+    // a macro ("%DATE%"), and it is that file the user chose.
+    if (vandel::path_kind(part) != vandel::kind_missing) return vandel::normalize_path(part);
+    const std::wstring path = vandel::normalize_path(trimmed);
+    if (vandel::path_kind(path) != vandel::kind_missing) return path;
+    return vandel::normalize_path(expand_path_macros(path));
+}
+
+}  // namespace
+
+engine::engine() { reset_job(); }
+
+engine::~engine() {
+    ced_.prepare_teardown(true);
+    thread::reset();
+}
+
+bool engine::reset() {
+    const bool aborted = thread::reset();
+    reset_job();
+    return aborted;
+}
+
+void engine::reset_job() {
+    options_ = olvex::job_options();
+    title_.clear();
+    paths_.clear();
+    several_ = false;
+    job_ = job_data();
+    ced_.reset();
+}
+
+error_code engine::abort() {
+    if (!is_running()) return err_invalid_state;
+    ced_.set_state(state_aborting);
+    return thread::abort();
+}
+
+error_code engine::start_job(const std::wstring& paths, const olvex::job_options& options,
+                             const std::wstring& separator) {
+    if (options_.job_type != job_none || ced_.state() != state_idle || start_time() != 0) return err_invalid_state;
+    if (options.job_type == job_none || separator.empty() || !known_scheme(options.scheme)) return err_invalid_input;
+
+    std::vector<std::wstring> parts, list;
+    vandel::split(parts, paths, false, separator);
+    for (const auto& part : parts) {
+        std::wstring path = prepare_path(part);
+        if (!path.empty()) list.push_back(std::move(path));
+    }
+    if (list.empty() && options.job_type != job_recycler) return err_invalid_input;
+    const bool all_bins = list.empty();
+    if (all_bins) {
+        list = all_recycle_bins();
+        if (list.empty()) return err_path_not_found;
+    }
+    vandel::sort_strings(list);
+
+    options_ = options;
+    paths_ = std::move(list);
+    ced_.set_scheme(options.scheme);
+    ced_.set_speed(options.speed);
+    ced_.set_log_limit(options.log_limit);
+    several_ = paths_.size() >= 2;
+    title_ = options.job_type == job_files ? file_job_title(paths_, L"") : target_title(all_bins);
+
+    job_.status = job_status();
+    job_.status.job_type = options.job_type;
+    ced_.set_status(job_.status);
+    ced_.set_state(state_analysing);
+    ced_.set_start_confirmed(false);
+    const error_code started = start();
+    if (started != 0) reset_job();  // no worker: the engine stays idle
+    return started;
+}
+
+error_code engine::confirm_start() {
+    const int32_t state = ced_.state();
+    if (!is_running() || (state != state_analysing && state != state_waiting) || ced_.start_confirmed())
+        return err_invalid_state;
+    ced_.set_start_confirmed(true);
+    if (state == state_waiting) ced_.set_state(state_wiping);
+    return 0;
+}
+
+int32_t engine::get_state() const {
+    const int32_t state = ced_.state();
+    return state == state_analysing && !ced_.start_confirmed() ? state_waiting : state;
+}
+
+int32_t engine::get_progress(job_status& snapshot) {
+    int32_t state = ced_.get_progress(snapshot, is_paused());
+    if (state == state_analysing && !ced_.start_confirmed()) state = state_waiting;
+    snapshot.state = state;
+    return state;
+}
+
+void engine::get_log_lines(std::vector<std::wstring>& out, bool take) { ced_.get_log_lines(out, take); }
+
+void engine::set_speed(int32_t percent) { ced_.set_speed(percent); }
+
+int32_t engine::speed() const { return ced_.speed(); }
+
+bool engine::set_scheme(uint32_t scheme_word) {
+    if (ced_.start_confirmed() || !known_scheme(scheme_word)) return false;
+    ced_.set_scheme(scheme_word);
+    options_.scheme = scheme_word;
+    return true;
+}
+
+std::wstring engine::job_title(bool decorated) const {
+    if (!decorated) return title_;
+    std::wstring title = title_, suffix;
+    const int32_t type = options_.job_type;
+    if (several_) {
+        if (type == job_files)
+            title = title.empty() ? L"Multiple Items" : L"Multiple Items in " + title;
+        else
+            suffix = L"s";
+    }
+    if (title.empty()) return {};
+    switch (type) {
+    case job_devices: return L"Device" + suffix + L" " + title;
+    case job_recycler: return L"Recycler" + suffix + L" " + title;
+    case job_volumes:
+    case job_free_space: return L"Volume" + suffix + L" " + title;
+    default: return title;
+    }
+}
+
+void engine::run() {
+    job_status& st = job_.status;
+    bool anything_done = false;
+    try {
+        ced_.log_job_header(options_.job_type, options_.log_user != 0);
+        if (options_.simulate) {
+            ced_.add_line(L"TEST SIMULATION ONLY");
+            ced_.add_line(L"Real data will not be removed", true);
+        }
+        st.job_type = options_.job_type;
+        st.state = state_analysing;
+        ced_.set_status(st);
+
+        if (!analyse()) {
+            // Whatever stopped the analysis, its failed items are counted.
+            tally_results(false);
+            st.state = state_failed;
+        } else {
+            for (bool first = true; !ced_.start_confirmed(); first = false) {
+                if (first) {
+                    st.state = state_waiting;
+                    ced_.set_status(st);
+                    ced_.add_blank_line();
+                    ced_.add_line(L"Waiting for user start...", true);
+                }
+                sleep(100);
+            }
+
+            const uint32_t scheme = ced_.scheme();
+            ced_.add_line(L"STARTING WIPE...");
+            ced_.add_line(L"Scheme: " + scheme_text(scheme));
+            ced_.add_line(L"Verification Pass: " + verify_text(static_cast<int32_t>(scheme)), true);
+            st.state = state_wiping;
+            ced_.set_status(st);
+
+            const bool stopped = !process_items(scheme, anything_done);
+            if ((options_.job_type == job_files || options_.job_type == job_recycler) && !stopped) {
+                tally_results(false);
+                st.state = state_removing;
+                ced_.set_status(st);
+                ced_.add_blank_line();
+                if (remove_paths()) anything_done = true;
+            }
+            st.state = tally_results(true);
+        }
+    } catch (const thread_interrupt&) {
+        st.state = state_aborted;
+        st.errors |= err_aborted;
+    } catch (...) {
+        st.state = state_failed;
+        st.errors |= err_failed;
+    }
+    try {
+        if (!ced_.report_suppressed()) {
+            ced_.set_status(st);
+            ced_.log_final_report(st, anything_done);
+        }
+    } catch (...) {
+    }
+    set_finished();
+}
+
+bool engine::process_items(uint32_t scheme, bool& anything_done) {
+    std::wstring last_folder;
+    const size_t count = job_.items.size();
+    for (size_t i = 0; i < count; ++i) {
+        check_point(false);
+        const int64_t index = static_cast<int64_t>(i);
+        const job_item item = job_.items[i];
+        if (item.result != 0 || !item.takes_part()) continue;
+        error_code result = 0;
+        if (item.flags & item_wipe) {
+            anything_done = true;
+            const std::wstring path = full_path(index);
+            const std::wstring folder = vandel::directory_part(path);
+            if (!options_.verbose && !folder.empty() && folder != last_folder) {
+                ced_.add_blank_line();
+                ced_.add_line(L"WIPING FILES IN: " + folder);
+                last_folder = folder;
+            }
+            result = wipe_file_item(path, scheme, (item.flags & item_remove) != 0, (item.flags & item_read_only) != 0);
+            if (result != 0) {
+                set_result_up(index, result);
+                job_.items[i].flags &= static_cast<uint16_t>(~item_remove);
+            } else if (vandel::path_kind(path) == vandel::kind_file) {
+                job_.items[i].flags |= item_remove;  // kept by the writer: the removal phase takes it
+            } else {
+                job_.items[i].flags &= static_cast<uint16_t>(~item_remove);
+            }
+        } else if (item.flags & (item_volume | item_device | item_free_space)) {
+            anything_done = true;
+            result = wipe_target_item(index, scheme);
+        } else {
+            continue;
+        }
+        job_.items[i].result = result;
+        if (result != 0 && options_.abort_on_error) return false;
+    }
+    return true;
+}
+
+bool engine::remove_paths() {
+    bool attempted = false, announced = false;
+    for (int64_t i = static_cast<int64_t>(job_.items.size()) - 1; i >= 0; --i) {
+        const job_item item = job_.items[static_cast<size_t>(i)];
+        if (item.result != 0 && item.result != err_dir_not_empty) continue;
+        if ((item.flags & item_recycler) && item.result == 0 && options_.modified_before <= 0) {
+            attempted = true;
+            if (!options_.simulate) empty_bin(i);
+            continue;
+        }
+        if (!(item.flags & item_remove)) continue;
+        attempted = true;
+        if (!announced) {
+            ced_.add_line(L"REMOVING PATHS...");
+            announced = true;
+        }
+        const std::wstring path = full_path(i);
+        const bool line_open = options_.verbose || item.parent < 0;
+        if (line_open) ced_.begin_line(path);
+        error_code code = item.result;
+        if (code == 0) {
+            check_point(false);
+            if (options_.simulate) {
+                ced_.end_line(1);
+                continue;
+            }
+            if (item.flags & item_folder) sleep(2);
+            file_writer remover(writer_overwrite, options_.rename_count);
+            code = remover.rename_and_delete(path, options_.rename_count, true);
+            if (code == 0) {
+                ced_.end_line(1);
+                continue;
+            }
+        }
+        set_result_up(i, code);
+        if (line_open) ced_.end_line(3);
+        // Without a line of its own, the error names the path.
+        ced_.log_error(code, line_open ? L"" : path, L"", true);
+    }
+    return attempted;
+}
+
+}  // namespace olvex

@@ -1,0 +1,166 @@
+#include "engine/engine.h"
+#include "engine/file_writer.h"
+#include "vandel/clock.h"
+#include "vandel/files.h"
+#include "vandel/version.h"
+
+#include <algorithm>
+
+namespace olvex {
+
+namespace {
+
+std::wstring size_text(uint64_t bytes) { return vandel::format_bytes<std::wstring>(bytes); }
+
+}  // namespace
+
+bool engine::check_point(bool force) {
+    if (is_abort_requested()) throw thread_interrupt();
+    if (!job_.refresh_watch.running()) job_.refresh_watch.start();
+    if (!force && job_.refresh_watch.intervals(100, true) == 0) return false;
+    ced_.set_status(job_.status);
+    while (is_paused()) sleep(100);
+    return true;
+}
+
+void engine::sleep(int32_t ms) {
+    if (ms > 0) vandel::sleep_ms(ms);
+    if (is_abort_requested()) throw thread_interrupt();
+}
+
+error_code engine::drive_poller(poller& p, const std::wstring& caption, const std::wstring& path) {
+    job_status& st = job_.status;
+    if (options_.simulate) {
+        ced_.log_warning(L"Safety lock protection error", L"", false);
+        return err_failed;
+    }
+    error_code result = p.result();
+    const bool file_mode = p.kind() == 1;
+    if (!caption.empty()) {
+        if (file_mode)
+            ced_.begin_line(caption);
+        else
+            ced_.add_line(caption, true);
+    }
+
+    if (result == 0 && p.state() == writer_active) {
+        const int64_t base = st.done_bytes;
+        int32_t speed = ced_.speed();
+        p.set_tolerance(options_.tolerance);
+        bool report_errors = options_.tolerance > 0 && !file_mode;
+        try {
+            for (bool more = true; more;) {
+                // Batches let a fast medium take many steps between flushes; while calibrating,
+                // and at "no speed", every step is flushed and none is throttled.
+                bool batch_end = true, growth = false;
+                if (!job_.calibrating && speed >= 1) {
+                    batch_end = ++job_.batch_steps > job_.batch_size;
+                    if (batch_end) {
+                        job_.batch_steps = 0;
+                        growth = true;
+                    }
+                }
+
+                const int64_t t0 = job_.step_watch.elapsed_ms();
+                if (!job_.first_step) job_.step_watch.start();
+                more = p.step(batch_end);
+                job_.step_watch.stop();
+                const int64_t took = job_.step_watch.elapsed_ms() - t0;
+                job_.first_step = false;
+
+                if (report_errors && (p.bad_write_bytes() != 0 || p.bad_verify_bytes() != 0)) {
+                    report_errors = false;
+                    ced_.log_warning(L"Errors detected (details to follow)", L"", false);
+                }
+                st.done_bytes = base + static_cast<int64_t>(p.bytes_done());
+
+                if (took > 3000) {
+                    // A batch of one step is the least: a slow medium must not stop throttling.
+                    job_.batch_size = std::max<uint64_t>(job_.batch_size >> 1, 1);
+                } else if (batch_end && growth && took < 1000 && job_.batch_size < 0x7FFFFFFF) {
+                    job_.batch_size <<= 1;
+                }
+
+                if (check_point(false)) {
+                    speed = ced_.speed();
+                    if (job_.calibrating && st.done_bytes > 0 && job_.step_watch.elapsed_ms() > 3000) {
+                        job_.cal_bytes = static_cast<uint64_t>(st.done_bytes);
+                        job_.cal_ms = static_cast<uint64_t>(job_.step_watch.elapsed_ms());
+                        job_.mark_bytes = job_.cal_bytes;
+                        job_.calibrating = false;
+                    }
+                }
+
+                if (!batch_end && speed < 100 && job_.cal_bytes != 0) {
+                    // The time the bytes since the last pause took at full speed.
+                    uint64_t m = (static_cast<uint64_t>(st.done_bytes) - job_.mark_bytes) * job_.cal_ms / job_.cal_bytes;
+                    m = std::min<uint64_t>(m, 10000);
+                    if (m >= 100) {
+                        job_.mark_bytes = static_cast<uint64_t>(st.done_bytes);
+                        sleep(static_cast<int32_t>(static_cast<uint64_t>(100 - speed) * m / 100));
+                    }
+                }
+            }
+            p.close();
+            result = p.result();
+        } catch (const thread_interrupt&) {
+            // Not closed: a file stays where it is under its own name, neither cut nor renamed.
+            result = err_aborted;
+        }
+    }
+
+    st.pass_bytes += static_cast<int64_t>(p.size());
+    st.bad_write_bytes += static_cast<int64_t>(p.bad_write_bytes());
+    st.bad_verify_bytes += static_cast<int64_t>(p.bad_verify_bytes());
+    const bool bad = p.bad_write_bytes() != 0 || p.bad_verify_bytes() != 0;
+    if (file_mode) ced_.end_line(result != 0 ? 3 : bad ? 2 : 1);
+    if (p.bad_write_bytes() != 0)
+        ced_.log_warning(L"Bad i/o - " + size_text(p.bad_write_bytes()) + L" could not be written", L"", false);
+    if (p.bad_verify_bytes() != 0)
+        ced_.log_warning(L"Bad Verify - " + size_text(p.bad_verify_bytes()) + L" does not verify", L"", false);
+    if (result != 0)
+        ced_.log_error(result, path, L"", false);
+    else if (!file_mode)
+        ced_.add_line(bad ? L"Finished" : L"Finished OK");
+    else if (!bad)
+        return 0;
+    ced_.add_blank_line();
+    if (result == err_aborted) throw thread_interrupt();
+    return result;
+}
+
+error_code engine::wipe_file_item(const std::wstring& path, uint32_t scheme, bool remove, bool read_only) {
+    job_status& st = job_.status;
+    const std::wstring caption = options_.verbose ? path : vandel::file_name_part(path, true);
+    if (options_.simulate) {
+        ced_.begin_line(caption);
+        // An empty file is as wipeable as any: only a file that can't be found fails.
+        const int64_t size = vandel::file_size(vandel::normalize_path(path));
+        if (size >= 0) {
+            st.done_bytes += size;
+            st.pass_bytes += size;
+            ced_.end_line(1);
+            return 0;
+        }
+        ced_.end_line(3);
+        return err_path_not_found;
+    }
+
+    auto refuse = [&](error_code code, const std::wstring& note) {
+        ced_.begin_line(caption);
+        ced_.end_line(3);
+        ced_.log_error(code, path, note, true);
+        return code;
+    };
+    struct vandel::file_info info;
+    if (vandel::file_info(path, info) != vandel::kind_missing && info.reparse_point)
+        return refuse(err_access_denied, L"The file has become a link since it was analysed; it was not written.");
+    if (read_only && !vandel::set_file_attributes(path, 0))
+        return refuse(err_access_denied, L"The read-only attribute could not be cleared.");
+
+    file_writer writer(writer_overwrite, remove ? options_.rename_count : -1);
+    writer.open(path, scheme, 0);
+    return drive_poller(writer, caption, path);
+}
+
+}  // namespace olvex

@@ -1,0 +1,147 @@
+// The item driver's pacing on the manual clock: calibration, batches and throttling, driven by a
+// poller whose every step takes a set time and does a set number of bytes.
+#include "engine/engine.h"
+#include "tests/support/manual_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <vector>
+
+namespace {
+
+using oblivar::test::manual_clock;
+
+constexpr uint64_t mib = 1 << 20;
+
+class timed_poller : public olvex::poller {
+public:
+    timed_poller(manual_clock& clock, int steps, int64_t step_ms, uint64_t step_bytes)
+        : clock_(clock), steps_(steps), step_ms_(step_ms), step_bytes_(step_bytes) {}
+
+    std::vector<bool> flushes;          // the flush flag of every step
+    int bad_from = -1;                  // from this step on, one bad byte a step
+
+    int32_t kind() const override { return 2; }
+    double tolerance() const override { return tolerance_; }
+    void set_tolerance(const double& percent) override { tolerance_ = percent; }
+    bool buffered() const override { return false; }
+    void reset() override {}
+    olvex::error_code close() override {
+        state_ = olvex::writer_closed;
+        return 0;
+    }
+    bool step(bool flush) override {
+        flushes.push_back(flush);
+        clock_.advance(step_ms_);
+        done_ += step_bytes_;
+        if (bad_from >= 0 && static_cast<int>(flushes.size()) > bad_from) ++bad_;
+        const bool more = static_cast<int>(flushes.size()) < steps_;
+        if (!more) state_ = olvex::writer_finished;
+        return more;
+    }
+    std::wstring path() const override { return L"image"; }
+    uint32_t scheme() const override { return 0; }
+    uint64_t size() const override { return static_cast<uint64_t>(steps_) * step_bytes_; }
+    uint64_t bytes_done() const override { return done_; }
+    uint64_t bytes_total() const override { return size(); }
+    uint64_t bad_write_bytes() const override { return bad_; }
+    uint64_t bad_verify_bytes() const override { return 0; }
+    int32_t state() const override { return state_; }
+    int32_t result() const override { return 0; }
+
+private:
+    manual_clock& clock_;
+    int steps_;
+    int64_t step_ms_;
+    uint64_t step_bytes_;
+    uint64_t done_ = 0;
+    uint64_t bad_ = 0;
+    double tolerance_ = 0;
+    int32_t state_ = olvex::writer_active;
+};
+
+// The driver run on the test's own thread, with no worker.
+class paced_engine : public olvex::engine {
+public:
+    olvex::error_code drive(olvex::poller& p) { return drive_poller(p, L"Wiping Device", L"image"); }
+    std::vector<std::wstring> lines() {
+        std::vector<std::wstring> out;
+        get_log_lines(out, true);
+        return out;
+    }
+};
+
+struct pacing_case {
+    int32_t speed;
+    int steps;
+    int64_t slept_ms;  // in all
+};
+
+void PrintTo(const pacing_case& c, std::ostream* os) { *os << "speed " << c.speed << ", " << c.steps << " steps"; }
+
+class EnginePacing : public ::testing::TestWithParam<pacing_case> {};
+
+// Steps of 500 ms and 4 MiB. The first step is not timed; after seven timed ones (3.5 s) the
+// driver knows that 32 MiB take 3500 ms at full speed. From then on it pauses for (100 - speed)
+// percent of the full-speed time of the bytes written: 12 more steps (48 MiB, 5250 ms at full
+// speed) give about 3675 ms of pauses at speed 30, less the rounding of each pause.
+TEST_P(EnginePacing, ThrottlesTheShareOfFullSpeedTime) {
+    const pacing_case c = GetParam();
+    manual_clock clock;
+    paced_engine e;
+    e.set_speed(c.speed);
+    timed_poller p(clock, c.steps, 500, 4 * mib);
+    EXPECT_EQ(e.drive(p), 0);
+    EXPECT_EQ(clock.slept_ms(), c.slept_ms);
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, EnginePacing,
+                         ::testing::Values(pacing_case{30, 20, 3664},  // 3675 less rounding
+                                           pacing_case{30, 8, 0},      // still calibrating
+                                           pacing_case{100, 20, 0},    // full speed
+                                           pacing_case{0, 20, 0},      // below 1: full speed
+                                           pacing_case{90, 20, 518}),
+                         [](const auto& info) {
+                             return "speed" + std::to_string(info.param.speed) + "_steps" + std::to_string(info.param.steps);
+                         });
+
+// Slow steps halve the batch; a batch of one step is the least, so steps keep alternating
+// between a flush and a throttled step instead of flushing every step unthrottled.
+TEST(EnginePacingBatches, SlowStepsNeverShrinkTheBatchBelowOne) {
+    manual_clock clock;
+    paced_engine e;
+    e.set_speed(50);
+    timed_poller p(clock, 8, 3500, mib);
+    EXPECT_EQ(e.drive(p), 0);
+    EXPECT_EQ(p.flushes, (std::vector<bool>{true, true, false, true, false, true, false, true}));
+    // 1 MiB takes 1750 ms at full speed (2 MiB in 3500 ms); half of that is slept for each MiB
+    // after calibration, a flushed step's MiB with the next step's.
+    EXPECT_EQ(clock.sleeps(), 3);
+    EXPECT_EQ(clock.slept_ms(), 875 + 1750 + 1750);
+}
+
+TEST(EnginePacingBatches, QuickBatchesGrow) {
+    manual_clock clock;
+    paced_engine e;
+    e.set_speed(100);
+    timed_poller p(clock, 40, 500, mib);
+    EXPECT_EQ(e.drive(p), 0);
+    // Calibration flushes the first 8 steps; then batches of 2, 4, 8, 16 steps each end in a flush.
+    std::vector<int> flushed;
+    for (size_t i = 0; i < p.flushes.size(); ++i)
+        if (p.flushes[i]) flushed.push_back(static_cast<int>(i) + 1);
+    EXPECT_EQ(flushed, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 11, 16, 25}));
+}
+
+TEST(EnginePacingLog, BadBytesOfADriveAreAnnouncedOnceAndReported) {
+    manual_clock clock;
+    paced_engine e;
+    timed_poller p(clock, 6, 100, 4096);
+    p.bad_from = 2;
+    EXPECT_EQ(e.drive(p), 0);
+    EXPECT_EQ(e.lines(), (std::vector<std::wstring>{L"Wiping Device", L"", L"Warning: Errors detected (details to follow)",
+                                                    L"Warning: Bad i/o - 4 bytes could not be written", L"Finished", L""}));
+}
+
+}  // namespace
