@@ -98,6 +98,9 @@ protected:
     error_code wipe_target_item(int64_t index, uint32_t scheme);
     // Empties the recycle bin of the item; a failure is logged and becomes the item's result.
     void empty_bin(int64_t index);
+    // In a simulated job, logs a target's caption as finished and counts 1024 bytes; returns
+    // whether the job is simulated.
+    bool simulated_target(const std::wstring& caption);
 
     // ---- Item tree (worker) ----
     // Builds the item tree and the status counts, logging what it finds. Returns false when the
