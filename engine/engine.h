@@ -113,7 +113,7 @@ protected:
     // Appends an item for every entry of folder that matches pattern. Returns false when the
     // folder can't be listed or, for a pattern other than "*", nothing matched.
     bool expand_folder(const std::wstring& folder, int64_t parent, const std::wstring& pattern);
-    // Step 3 of the analysis for a file item: what is wiped, removed or left alone.
+    // Decides for a file item what is wiped, removed or left alone; logs links and read-only files.
     void analyse_file(int64_t index, const std::wstring& path);
     std::wstring full_path(int64_t index) const;
     // Gives the item code when it has none yet; unless code is 8, every ancestor without a
@@ -152,7 +152,6 @@ protected:
     std::wstring title_;
     bool several_ = false;
     std::vector<std::wstring> paths_;
-    bool paths_are_all_bins_ = false;  // a recycle-bin job given no path took every bin
     job_data job_;
     ced ced_;
 };

@@ -136,7 +136,7 @@ bool engine::expand_folder(const std::wstring& folder, int64_t parent, const std
     const std::wstring dir = vandel::add_trailing_separator(folder.empty() ? L"." : folder);
     // Read without following: a folder that became a link since it was looked at is not listed.
     std::vector<vandel::detail::dir_entry> entries;
-    if (vandel::detail::read_directory(vandel::normalize_path(vandel::remove_trailing_separator(dir)), false, entries) <= 0)
+    if (vandel::detail::read_directory(vandel::normalize_path(dir), false, entries) <= 0)
         return false;
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
         return vandel::comp_fn<std::wstring>()(a.name, b.name);

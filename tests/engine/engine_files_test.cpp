@@ -33,13 +33,6 @@ protected:
         write_bytes(sb.path(L"t/sub/deeper/x"), "x");
         write_bytes(sb.path(L"keep.txt"), "keep");
     }
-    static job_options files_job() {
-        job_options o;
-        o.job_type = olvex::job_files;
-        o.scheme = 0;
-        o.log_user = 0;
-        return o;
-    }
     std::wstring folder(const std::wstring& rel) const { return sb.path(rel) + native_separator(); }
 
     job_runner job;
@@ -48,7 +41,7 @@ protected:
 TEST_F(EngineFiles, NestedTreeIsWipedAndRemovedToTheLastFolder) {
     make_tree();
     sb.require_inside(sb.path(L"t"));
-    EXPECT_EQ(job.run({sb.path(L"t")}, files_job()), olvex::state_done) << job.dump();
+    EXPECT_EQ(job.run({sb.path(L"t")}, job_of(olvex::job_files)), olvex::state_done) << job.dump();
 
     EXPECT_FALSE(path_exists(sb.path(L"t")));
     EXPECT_EQ(read_bytes(sb.path(L"keep.txt")), "keep");
@@ -83,7 +76,7 @@ TEST_F(EngineFiles, NestedTreeIsWipedAndRemovedToTheLastFolder) {
 
 TEST_F(EngineFiles, LeaveDirsRemovesOnlyFiles) {
     make_tree();
-    job_options o = files_job();
+    job_options o = job_of(olvex::job_files);
     o.leave_dirs = 1;
     EXPECT_EQ(job.run({sb.path(L"t")}, o), olvex::state_done) << job.dump();
     EXPECT_EQ(list_tree(sb.path(L"t")),
@@ -101,7 +94,7 @@ TEST_F(EngineFiles, ModifiedBeforeLeavesNewerFilesAndTheirFolders) {
         write_bytes(sb.path(rel), "data");
         set_write_time(sb.path(rel), time);
     }
-    job_options o = files_job();
+    job_options o = job_of(olvex::job_files);
     o.modified_before = 1500000000;  // "at or after" the limit stays
     EXPECT_EQ(job.run({sb.path(L"t")}, o), olvex::state_done) << job.dump();
     EXPECT_EQ(list_tree(sb.path(L"t")), (std::vector<std::wstring>{L"new.txt", L"new/", L"new/n"}));
@@ -113,7 +106,7 @@ TEST_F(EngineFiles, ModifiedBeforeLeavesNewerFilesAndTheirFolders) {
 TEST_F(EngineFiles, WildcardTakesOnlyMatchingEntriesOfItsFolder) {
     make_dirs(sb.path(L"t/sub"));
     for (const wchar_t* rel : {L"t/a.txt", L"t/b.txt", L"t/c.log", L"t/sub/d.txt"}) write_bytes(sb.path(rel), "x");
-    EXPECT_EQ(job.run({sb.path(L"t/*.txt")}, files_job()), olvex::state_done) << job.dump();
+    EXPECT_EQ(job.run({sb.path(L"t/*.txt")}, job_of(olvex::job_files)), olvex::state_done) << job.dump();
     EXPECT_EQ(list_tree(sb.path(L"t")), (std::vector<std::wstring>{L"c.log", L"sub/", L"sub/d.txt"}));
     EXPECT_EQ(job.status.file_count, 2);
 }
@@ -121,7 +114,7 @@ TEST_F(EngineFiles, WildcardTakesOnlyMatchingEntriesOfItsFolder) {
 TEST_F(EngineFiles, WildcardMatchingNothingEndsDoneWithNothingToDo) {
     make_dirs(sb.path(L"t"));
     write_bytes(sb.path(L"t/a.txt"), "x");
-    EXPECT_EQ(job.run({sb.path(L"t/*.none")}, files_job()), olvex::state_done) << job.dump();
+    EXPECT_EQ(job.run({sb.path(L"t/*.none")}, job_of(olvex::job_files)), olvex::state_done) << job.dump();
     EXPECT_TRUE(job.has_block({L"ERROR: Access denied", L"Path: " + sb.path(L"t/*.none"),
                                L"Note. Failed to get directory listing."}));
     EXPECT_EQ(job.status.item_count, 0);
@@ -134,7 +127,7 @@ TEST_F(EngineFiles, WildcardMatchingNothingEndsDoneWithNothingToDo) {
 TEST_F(EngineFiles, SimulationChangesNothing) {
     make_tree();
     const std::vector<std::wstring> before = list_tree(sb.path(L"t"));
-    job_options o = files_job();
+    job_options o = job_of(olvex::job_files);
     o.simulate = 1;
     EXPECT_EQ(job.run({sb.path(L"t")}, o), olvex::state_done) << job.dump();
     EXPECT_EQ(list_tree(sb.path(L"t")), before);
@@ -148,7 +141,7 @@ TEST_F(EngineFiles, SimulationChangesNothing) {
 }
 
 TEST_F(EngineFiles, MissingPathFailsTheAnalysis) {
-    EXPECT_EQ(job.run({sb.path(L"nope.txt")}, files_job()), olvex::state_failed) << job.dump();
+    EXPECT_EQ(job.run({sb.path(L"nope.txt")}, job_of(olvex::job_files)), olvex::state_failed) << job.dump();
     EXPECT_TRUE(job.has_block({L"ERROR: Path not found", L"Path: " + sb.path(L"nope.txt"),
                                L"Note. Failed to retrieve path details."}));
     EXPECT_TRUE(job.has_block({L"Items Completed: 0", L"Failed Items: 1"}));
@@ -159,7 +152,7 @@ TEST_F(EngineFiles, MissingPathFailsTheAnalysis) {
 
 TEST_F(EngineFiles, OneMissingPathAmongOthersLeavesTheJobPartlyDone) {
     write_bytes(sb.path(L"a.txt"), "a");
-    EXPECT_EQ(job.run({sb.path(L"a.txt"), sb.path(L"nope.txt")}, files_job()), olvex::state_partly_done)
+    EXPECT_EQ(job.run({sb.path(L"a.txt"), sb.path(L"nope.txt")}, job_of(olvex::job_files)), olvex::state_partly_done)
         << job.dump();
     EXPECT_FALSE(path_exists(sb.path(L"a.txt")));
     EXPECT_EQ(job.status.done_count, 1);
@@ -170,7 +163,7 @@ TEST_F(EngineFiles, OneMissingPathAmongOthersLeavesTheJobPartlyDone) {
 TEST_F(EngineFiles, ExistingPathsKeepTheirMacroTextMissingOnesAreExpanded) {
     manual_clock clock;  // 2023-11-14 in every time zone
     write_bytes(sb.path(L"report-%DATE%.txt"), "r");
-    EXPECT_EQ(job.run({sb.path(L"report-%DATE%.txt"), sb.path(L"gone-%YYYY%.txt")}, files_job()),
+    EXPECT_EQ(job.run({sb.path(L"report-%DATE%.txt"), sb.path(L"gone-%YYYY%.txt")}, job_of(olvex::job_files)),
               olvex::state_partly_done)
         << job.dump();
     EXPECT_FALSE(path_exists(sb.path(L"report-%DATE%.txt")));
@@ -186,7 +179,7 @@ TEST_F(EngineFiles, LinksLoseOnlyTheirNames) {
         !make_link(sb.path(L"t/dir-link"), sb.path(L"outside/dir"), true) ||
         !make_link(sb.path(L"root-link"), sb.path(L"outside/dir"), true))
         GTEST_SKIP() << "links can't be made here";
-    EXPECT_EQ(job.run({sb.path(L"t"), sb.path(L"root-link")}, files_job()), olvex::state_done) << job.dump();
+    EXPECT_EQ(job.run({sb.path(L"t"), sb.path(L"root-link")}, job_of(olvex::job_files)), olvex::state_done) << job.dump();
     EXPECT_FALSE(path_exists(sb.path(L"t")));
     EXPECT_FALSE(path_exists(sb.path(L"root-link")));
     EXPECT_EQ(read_bytes(sb.path(L"outside/secret.txt")), "secret");
@@ -220,7 +213,7 @@ protected:
 
 TEST_F(EngineControl, WaitsForTheGoAheadAndTakesTheSchemeChosenMeanwhile) {
     write_bytes(sb.path(L"a.txt"), "a");
-    job_options o = files_job();
+    job_options o = job_of(olvex::job_files);
     job.start({sb.path(L"a.txt")}, o);
     ASSERT_TRUE(job.wait_for_line(L"Waiting for user start..."));
     EXPECT_EQ(job.engine.get_state(), olvex::state_waiting);
@@ -257,7 +250,7 @@ private:
 TEST_F(EngineControl, GoAheadDuringTheAnalysisIsKept) {
     write_bytes(sb.path(L"a.txt"), "a");
     gate_clock clock;
-    job.start({sb.path(L"a.txt")}, files_job());
+    job.start({sb.path(L"a.txt")}, job_of(olvex::job_files));
     // The worker is held at its first reading of the clock, before it analysed anything.
     EXPECT_EQ(job.engine.get_state(), olvex::state_waiting);
     olvex::job_status s;
@@ -274,7 +267,7 @@ TEST_F(EngineControl, GoAheadDuringTheAnalysisIsKept) {
 TEST_F(EngineControl, AbortWhileWaitingModifiesNothing) {
     make_tree();
     const std::vector<std::wstring> before = list_tree(sb.path(L"t"));
-    job.start({sb.path(L"t")}, files_job());
+    job.start({sb.path(L"t")}, job_of(olvex::job_files));
     ASSERT_TRUE(job.wait_for_line(L"Waiting for user start..."));
     EXPECT_EQ(job.engine.abort(), 0);
     EXPECT_EQ(job.engine.pause(), olvex::err_invalid_state);
@@ -294,7 +287,7 @@ TEST_F(EngineControl, AbortMidFileLeavesItWhereItIsUnderItsOwnName) {
     make_dirs(sb.path(L"t"));
     write_bytes(sb.path(L"t/big.bin"), original);
     manual_clock clock;
-    job.start({sb.path(L"t")}, files_job());
+    job.start({sb.path(L"t")}, job_of(olvex::job_files));
     ASSERT_EQ(job.engine.confirm_start(), 0);
     const olvex::job_status s = pause_inside_the_file(clock);
     ASSERT_GT(s.done_bytes, 0);
@@ -319,7 +312,7 @@ TEST_F(EngineControl, PauseHoldsTheWipeUntilResumed) {
     make_dirs(sb.path(L"t"));
     write_bytes(sb.path(L"t/big.bin"), pattern_bytes(16 << 20, "original"));
     manual_clock clock;
-    job.start({sb.path(L"t")}, files_job());
+    job.start({sb.path(L"t")}, job_of(olvex::job_files));
     ASSERT_EQ(job.engine.confirm_start(), 0);
     const olvex::job_status s = pause_inside_the_file(clock);
     ASSERT_LT(s.done_bytes, s.total_bytes);
@@ -336,7 +329,7 @@ TEST_P(EngineFailures, FailedItemIsLoggedWithItsPathAndCounted) {
     const bool abort_on_error = GetParam();
     make_dirs(sb.path(L"t"));
     for (const wchar_t* rel : {L"t/a.txt", L"t/b.txt", L"t/c.txt"}) write_bytes(sb.path(rel), "x");
-    job_options o = files_job();
+    job_options o = job_of(olvex::job_files);
     o.abort_on_error = abort_on_error ? 1 : 0;
     job.start({sb.path(L"t")}, o);
     ASSERT_TRUE(job.wait_for_line(L"Waiting for user start..."));
@@ -364,7 +357,7 @@ INSTANTIATE_TEST_SUITE_P(AbortOnError, EngineFailures, ::testing::Bool());
 
 TEST_F(EngineFiles, AbortOnErrorStopsAtTheFirstFailedPathOfTheAnalysis) {
     write_bytes(sb.path(L"a.txt"), "a");
-    job_options o = files_job();
+    job_options o = job_of(olvex::job_files);
     o.abort_on_error = 1;
     EXPECT_EQ(job.run({sb.path(L"a.txt"), sb.path(L"b-missing.txt")}, o), olvex::state_failed) << job.dump();
     EXPECT_EQ(read_bytes(sb.path(L"a.txt")), "a");

@@ -17,14 +17,6 @@ using olvex::job_options;
 
 constexpr size_t image_size = 256 * 1024;
 
-job_options job_of(int32_t type) {
-    job_options o;
-    o.job_type = type;
-    o.scheme = 0;
-    o.log_user = 0;
-    return o;
-}
-
 class EngineTargets : public sandbox_test {
 protected:
     EngineTargets() {

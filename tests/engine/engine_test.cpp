@@ -12,14 +12,6 @@ namespace {
 using namespace oblivar::test;
 using olvex::job_options;
 
-job_options job_of(int32_t type) {
-    job_options o;
-    o.job_type = type;
-    o.scheme = 0;
-    o.log_user = 0;
-    return o;
-}
-
 TEST(EngineSetUp, RefusesBadInputAndChangesNothing) {
     struct row {
         const char* what;

@@ -22,6 +22,15 @@ inline std::wstring path_list(const std::vector<std::wstring>& paths) {
     return text;
 }
 
+// Options of a job of the type as tests use them: zeros (the fastest scheme), no user lines.
+inline olvex::job_options job_of(int32_t type) {
+    olvex::job_options o;
+    o.job_type = type;
+    o.scheme = 0;
+    o.log_user = 0;
+    return o;
+}
+
 class job_runner {
 public:
     olvex::engine engine;

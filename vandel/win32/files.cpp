@@ -156,7 +156,7 @@ namespace detail {
 int read_directory(const std::wstring& path, bool follow_link, std::vector<dir_entry>& out) {
     const DWORD a = attributes_of(path);
     if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return -1;
-    if (!follow_link && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return -1;
+    if (!follow_link && (a & FILE_ATTRIBUTE_REPARSE_POINT) && is_name_surrogate(path)) return -1;
     WIN32_FIND_DATAW fd{};
     HANDLE h = FindFirstFileW((add_trailing_separator(path) + L"*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return 0;

@@ -16,14 +16,6 @@ namespace {
 
 using namespace oblivar::test;
 
-olvex::job_options job_of(int32_t type) {
-    olvex::job_options o;
-    o.job_type = type;
-    o.scheme = 0;
-    o.log_user = 0;
-    return o;
-}
-
 TEST(EngineFreeSpacePosix, FillsTheFreeSpaceAndLeavesOnlyWhatWasThere) {
     sandbox sb;
     scoped_tmpfs fs(sb, sb.path(L"fs"), 2048);

@@ -38,14 +38,6 @@ bool make_socket(const std::wstring& path) {
     return made;
 }
 
-olvex::job_options files_job() {
-    olvex::job_options o;
-    o.job_type = olvex::job_files;
-    o.scheme = 0;
-    o.log_user = 0;
-    return o;
-}
-
 TEST(EngineTreePosix, SpecialFilesLoseOnlyTheirNames) {
     sandbox sb;
     make_dirs(sb.path(L"t"));
@@ -58,7 +50,7 @@ TEST(EngineTreePosix, SpecialFilesLoseOnlyTheirNames) {
 
     sb.require_inside(sb.path(L"t"));
     job_runner job;
-    EXPECT_EQ(job.run({sb.path(L"t")}, files_job()), olvex::state_done) << job.dump();
+    EXPECT_EQ(job.run({sb.path(L"t")}, job_of(olvex::job_files)), olvex::state_done) << job.dump();
     EXPECT_FALSE(path_exists(sb.path(L"t")));
     EXPECT_EQ(job.status.warnings, olvex::warn_links);
     for (const wchar_t* name : {L"t/fifo", L"t/sock", L"t/null-node"})
@@ -82,7 +74,7 @@ TEST(EngineTreePosix, MountPointIsNotDescended) {
     job_runner job;
     // The mount point can't lose its name while mounted: that failure, and the folder that
     // therefore stays, are the job's only failures.
-    EXPECT_EQ(job.run({sb.path(L"t")}, files_job()), olvex::state_partly_done) << job.dump();
+    EXPECT_EQ(job.run({sb.path(L"t")}, job_of(olvex::job_files)), olvex::state_partly_done) << job.dump();
     EXPECT_EQ(read_bytes(sb.path(L"t/mnt/other.txt")), "another file system");
     EXPECT_FALSE(path_exists(sb.path(L"t/f.txt")));
     EXPECT_EQ(job.status.file_count, 1);
