@@ -14,6 +14,10 @@ public:
     // Creates a fresh folder under the process's temporary folder (TMPDIR; under Wine the
     // prefix's C:\ temporary folder, never another drive).
     sandbox();
+    // Adopts the folder that the sandbox of another test process made (an end-to-end test hands
+    // its own to a program it runs). Aborts unless it is a folder inside this process's temporary
+    // folder; the folder stays when this object goes.
+    explicit sandbox(const std::wstring& existing);
     ~sandbox();
     sandbox(const sandbox&) = delete;
     sandbox& operator=(const sandbox&) = delete;
@@ -30,6 +34,7 @@ public:
 
 private:
     std::wstring root_;
+    bool adopted_ = false;
 };
 
 // A GoogleTest fixture owning one sandbox.

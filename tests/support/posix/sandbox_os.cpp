@@ -68,7 +68,22 @@ sandbox::sandbox() {
     root_ = vandel::from_os_bytes(resolve_existing(templ));
 }
 
-sandbox::~sandbox() { remove_tree(root_); }
+sandbox::sandbox(const std::wstring& existing) : adopted_(true) {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string base = resolve_existing((tmp && *tmp) ? tmp : "/tmp");
+    const std::string real = resolve_existing(os(existing));
+    struct stat st {};
+    if (real.size() <= base.size() + 1 || real.compare(0, base.size(), base) != 0 || real[base.size()] != '/' ||
+        lstat(real.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "sandbox: %s is no folder in %s\n", real.c_str(), base.c_str());
+        std::abort();
+    }
+    root_ = vandel::from_os_bytes(real);
+}
+
+sandbox::~sandbox() {
+    if (!adopted_) remove_tree(root_);
+}
 
 bool sandbox::contains(const std::wstring& p) const {
     if (p.size() <= root_.size() + 1 || p.compare(0, root_.size(), root_) != 0 || p[root_.size()] != L'/')

@@ -33,6 +33,23 @@ TEST(Sandbox, ContainsOnlyWhatLiesInside) {
     EXPECT_FALSE(sb.contains(s == L'/' ? std::wstring(L"/") : std::wstring(L"C:\\")));
 }
 
+TEST(Sandbox, AnAdoptedFolderIsJudgedAlikeAndLeftInPlace) {
+    sandbox sb;
+    oblivar::test::make_dirs(sb.path(L"child"));
+    {
+        sandbox adopted(sb.path(L"child"));
+        EXPECT_TRUE(adopted.contains(adopted.path(L"x")));
+        EXPECT_FALSE(adopted.contains(sb.path(L"x")));
+    }
+    EXPECT_TRUE(oblivar::test::is_directory(sb.path(L"child")));
+}
+
+TEST(SandboxDeathTest, OnlyAFolderInTheTemporaryFolderIsAdopted) {
+    sandbox sb;
+    EXPECT_DEATH(sandbox outside(sb.path(L"missing")), "no folder");
+    EXPECT_DEATH(sandbox outside(oblivar::test::native_separator() == L'/' ? std::wstring(L"/") : std::wstring(L"C:\\")), "no folder");
+}
+
 TEST(SandboxDeathTest, RequireInsideStopsTheProcess) {
     sandbox sb;
     EXPECT_DEATH(sb.require_inside(sb.root() + L"-outside"), "outside its sandbox");

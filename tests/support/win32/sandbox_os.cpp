@@ -60,7 +60,25 @@ sandbox::sandbox() {
     std::abort();
 }
 
-sandbox::~sandbox() { remove_tree(root_); }
+sandbox::sandbox(const std::wstring& existing) : adopted_(true) {
+    wchar_t tmp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, tmp);
+    const std::wstring base = lower(full_path(std::wstring(tmp, n)));
+    const std::wstring full = full_path(existing);
+    const std::wstring f = lower(full);
+    const DWORD attributes = GetFileAttributesW(full.c_str());
+    if (base.size() < 3 || base[0] != L'c' || base[1] != L':' || existing.find(L"..") != std::wstring::npos ||
+        f.size() <= base.size() || f.compare(0, base.size(), base) != 0 || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        std::fprintf(stderr, "sandbox: %s is no folder in the temporary folder\n", narrow_for_message(full).c_str());
+        std::abort();
+    }
+    root_ = full;
+}
+
+sandbox::~sandbox() {
+    if (!adopted_) remove_tree(root_);
+}
 
 bool sandbox::contains(const std::wstring& p) const {
     std::wstring full = full_path(p);
