@@ -2,6 +2,7 @@
 # Oblivar's one entry point for building and testing.
 #   ./build.sh test    install what is missing, build both targets, run every test of both
 #   ./build.sh build   install what is missing and build both targets
+#   ./build.sh run     install what is missing, build olvex, and wipe a small sample folder with it
 # Build folders: build/native (Linux) and build/windows (mingw-w64; tests run under Wine).
 set -uo pipefail
 
@@ -24,9 +25,13 @@ install_missing() {
     apt-get update -q && apt-get install -y -q "${missing[@]}"
 }
 
-configure_and_build() {
+configure_native() {
     cmake -S "$root" -B "$root/build/native" -G Ninja -DOBLIVAR_WERROR=ON >/dev/null &&
-    cmake --build "$root/build/native" -j "$jobs" &&
+    cmake --build "$root/build/native" -j "$jobs" "$@"
+}
+
+configure_and_build() {
+    configure_native &&
     cmake -S "$root" -B "$root/build/windows" -G Ninja -DOBLIVAR_WERROR=ON \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null &&
     cmake --build "$root/build/windows" -j "$jobs"
@@ -50,8 +55,29 @@ run_tests() {
     return $rc
 }
 
+# Makes a small sample folder in a temporary directory and wipes it with olvex: the default
+# scheme (random data), verification of the last pass, no question asked; the job's log is
+# printed as it runs.
+run_sample() {
+    local olvex="$root/build/native/console/olvex" tmp sample rc
+    tmp=$(mktemp -d "${TMPDIR:-/tmp}/olvex-sample.XXXXXX") || return 1
+    sample="$tmp/sample"
+    mkdir -p "$sample/letters" "$sample/photos/2024"
+    printf 'Dear bank,\nmy new PIN is 4711.\n' >"$sample/letters/bank.txt"
+    printf 'Meeting notes: nothing to see here.\n' >"$sample/letters/notes.txt"
+    head -c 300000 /dev/urandom >"$sample/photos/2024/holiday.jpg"
+    head -c 70000 /dev/urandom >"$sample/photos/passport.png"
+    echo "== wiping $sample"
+    "$olvex" --wipe=file --verify=last --skip-confirm "$sample"
+    rc=$?
+    echo "== olvex exit code $rc; left in $tmp: $(find "$tmp" -mindepth 1 | wc -l) entries"
+    rm -rf --one-file-system "$tmp"
+    return $rc
+}
+
 case "$cmd" in
     build) install_missing && configure_and_build ;;
     test) install_missing && configure_and_build && run_tests ;;
-    *) echo "usage: $0 test|build" >&2; exit 2 ;;
+    run) install_missing && configure_native --target olvex && run_sample ;;
+    *) echo "usage: $0 test|build|run" >&2; exit 2 ;;
 esac

@@ -1,0 +1,76 @@
+// Linux only: olvex on this machine's own target provider, pointed only at what the test made:
+// an ext4 image on the guarded loop device (a file wiped there leaves no trace in the image), a
+// small tmpfs (free space) and the Trash of a HOME inside that tmpfs.
+#include "tests/e2e/e2e.h"
+#include "tests/support/env.h"
+#include "tests/support/mount.h"
+#include "vandel/os_text.h"
+
+#include <cstdlib>
+#include <linux/magic.h>
+#include <sys/mount.h>
+#include <sys/statfs.h>
+#include <sys/wait.h>
+
+namespace oblivar::test {
+namespace {
+
+using real_targets_test = e2e_test;
+
+// True when path is the root of a tmpfs of at most max_bytes: nothing else may be filled.
+bool is_small_tmpfs(const std::wstring& path, uint64_t max_bytes) {
+    struct statfs s {};
+    return statfs(vandel::to_os_bytes(path).c_str(), &s) == 0 && s.f_type == TMPFS_MAGIC &&
+           static_cast<uint64_t>(s.f_blocks) * static_cast<uint64_t>(s.f_bsize) <= max_bytes;
+}
+
+TEST_F(real_targets_test, AFileWipedOnExt4LeavesNoTraceInTheImage) {
+    const std::wstring image = sb.path(L"ext4.img");
+    write_bytes(image, std::string(16 << 20, '\0'));
+    const std::string mkfs = "mkfs.ext4 -q -F " + vandel::to_os_bytes(image) + " >/dev/null 2>&1";
+    if (std::system(mkfs.c_str()) != 0) GTEST_SKIP() << "mkfs.ext4 is not available";
+    const std::string marker = pattern_bytes(256 << 10, "SECRET-MARKER-7731:");
+    {
+        scoped_loop_device loop(sb, image);
+        if (!loop.attached()) GTEST_SKIP() << "no loop device here";
+        const std::wstring mnt = sb.path(L"mnt");
+        make_dirs(mnt);
+        if (mount(vandel::to_os_bytes(loop.device()).c_str(), vandel::to_os_bytes(mnt).c_str(), "ext4", 0, nullptr) != 0)
+            GTEST_SKIP() << "the ext4 image can't be mounted here";
+        write_bytes(mnt + L"/secret.txt", marker);
+        sync();
+        const program_result run = olvex({L"--wipe=file", L"-k", mnt + L"/secret.txt"});
+        EXPECT_EQ(run.exit_code, 0) << run.output;
+        EXPECT_FALSE(path_exists(mnt + L"/secret.txt"));
+        umount2(vandel::to_os_bytes(mnt).c_str(), 0);
+    }
+    const std::string bytes = read_bytes(image);
+    EXPECT_EQ(bytes.find("SECRET-MARKER-7731:"), std::string::npos) << "the marker survived in the image";
+}
+
+TEST_F(real_targets_test, CleansTheFreeSpaceOfATmpfsAndEmptiesItsTrash) {
+    scoped_tmpfs fs(sb, sb.path(L"fs"), 4096);
+    if (!fs.mounted()) GTEST_SKIP() << "a tmpfs can't be mounted here";
+    ASSERT_TRUE(is_small_tmpfs(fs.path(), 8 << 20));
+    // The HOME, and so the Trash, of this run lie on the tmpfs.
+    scoped_env home("HOME", fs.path() + L"/home");
+    scoped_env data("XDG_DATA_HOME", fs.path() + L"/home/.local/share");
+    make_file(L"fs/home/.local/share/Trash/files/gone.txt", 20000);
+    make_file(L"fs/home/.local/share/Trash/info/gone.txt.trashinfo", 60);
+    make_file(L"fs/keep.txt", 1000);
+    const std::wstring root = fs.path() + L"/";
+
+    const program_result clean = olvex({L"--wipe=fspc", L"-k", L"--empty-recycler", root});
+    EXPECT_EQ(clean.exit_code, 0) << clean.output;
+    EXPECT_FALSE(path_exists(sb.path(L"fs/home/.local/share/Trash/files/gone.txt")));
+    EXPECT_TRUE(path_exists(sb.path(L"fs/keep.txt")));
+
+    make_file(L"fs/home/.local/share/Trash/files/again.txt", 20000);
+    const program_result bin = olvex({L"--wipe=rcyc", L"-k", root});
+    EXPECT_EQ(bin.exit_code, 0) << bin.output;
+    EXPECT_FALSE(path_exists(sb.path(L"fs/home/.local/share/Trash/files/again.txt")));
+    EXPECT_TRUE(path_exists(sb.path(L"fs/keep.txt")));
+}
+
+}  // namespace
+}  // namespace oblivar::test
