@@ -1,0 +1,79 @@
+// The console object with scripted input and recorded output.
+#include "console/console.h"
+#include "tests/support/sandbox.h"
+#include "vandel/file_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class scripted_io : public olvex::console_io {
+public:
+    explicit scripted_io(std::vector<std::wstring> lines) : lines_(std::move(lines)) {}
+    void write(const std::wstring& text, bool flush) override {
+        written += text;
+        if (flush) ++flushes;
+    }
+    bool read_line(std::wstring& line) override {
+        if (next_ >= lines_.size()) return false;
+        line = lines_[next_++];
+        return true;
+    }
+    void detach() override { detached = true; }
+    void wait_for_key() override {}
+
+    std::wstring written;
+    int flushes = 0;
+    bool detached = false;
+
+private:
+    std::vector<std::wstring> lines_;
+    size_t next_ = 0;
+};
+
+TEST(Console, ThePromptAsksUntilYesOrNoAndTakesTheEndOfInputAsNo) {
+    struct row {
+        std::vector<std::wstring> answers;
+        bool yes;
+        int prompts;
+    } rows[] = {
+        {{L"y"}, true, 1},         {{L"YES"}, true, 1},       {{L"Yes"}, true, 1},
+        {{L"n"}, false, 1},        {{L"No"}, false, 1},       {{L"yEs", L"", L"x", L"N"}, false, 4},
+        {{L"maybe", L"y"}, true, 2}, {{}, false, 1},          {{L"later"}, false, 2},
+    };
+    for (const auto& r : rows) {
+        scripted_io io(r.answers);
+        olvex::console c(io);
+        EXPECT_EQ(c.confirm_start(L"Start now? [y/n]: "), r.yes) << r.answers.size();
+        EXPECT_EQ(io.flushes, r.prompts);
+    }
+}
+
+TEST(Console, SilentOnlyWhenNobodyMustAnswer) {
+    struct row {
+        std::vector<std::wstring> args;
+        bool silent;
+    } rows[] = {
+        {{L"-S", L"--vol-list"}, true},
+        {{L"-S", L"--wipe=file", L"-k", L"x"}, true},
+        {{L"-S", L"--wipe=file", L"x"}, false},
+        {{L"-S", L"-k", L"-x", L"--wipe=file", L"x"}, false},
+        {{L"--vol-list"}, false},
+        {{L"-S", L"--bogus"}, false},
+    };
+    for (const auto& r : rows) {
+        scripted_io io({});
+        olvex::console c(io);
+        olvex::argv_user p;
+        p.join_arguments(r.args, 0);
+        c.apply_silent(p);
+        EXPECT_EQ(c.silent, r.silent) << r.args.size();
+        EXPECT_EQ(io.detached, r.silent);
+        EXPECT_EQ(io.written.find(L"\nIgnoring \""), r.silent || r.args.size() < 3 ? std::wstring::npos : 0u);
+    }
+}
+
+}  // namespace
