@@ -3,7 +3,7 @@
 #include "engine/drives.h"
 #include "engine/engine.h"
 #include "engine/path_macros.h"
-#include "services/log_files.h"
+#include "services/log_names.h"
 #include "services/settings.h"
 #include "vandel/clock.h"
 #include "vandel/files.h"

@@ -14,11 +14,12 @@ protected:
         make_file(L"dev1.img", 2 << 20);
         make_file(L"vol.img", 1 << 20);
         make_dirs(sb.path(L"v1"));
-        make_file(L"bin/files/old letter.txt", 3000);
-        make_file(L"bin/info/old letter.txt.trashinfo", 50);
+        // The volume's recycle bin lies on it, as a Trash folder does.
+        make_file(L"v1/bin/files/old letter.txt", 3000);
+        make_file(L"v1/bin/info/old letter.txt.trashinfo", 50);
         root_ = sb.path(L"v1") + native_separator();
         driver_ = {L"--device=0|" + sb.path(L"dev0.img") + L"|SER0", L"--device=1|" + sb.path(L"dev1.img") + L"|-",
-                   L"--volume=" + root_ + L"|" + sb.path(L"vol.img") + L"|DATA|2|1|" + sb.path(L"bin") +
+                   L"--volume=" + root_ + L"|" + sb.path(L"vol.img") + L"|DATA|2|1|" + sb.path(L"v1/bin") +
                        native_separator()};
     }
     std::wstring root_;
@@ -86,8 +87,8 @@ TEST_F(targets_test, ADeviceThatIsNoneOfTheListedFails) {
 TEST_F(targets_test, WipesTheRecycleBin) {
     const program_result run = olvex_images(driver_, {L"--wipe=rcyc", L"-k"});
     EXPECT_EQ(run.exit_code, 0) << run.output;
-    EXPECT_FALSE(path_exists(sb.path(L"bin/files/old letter.txt")));
-    EXPECT_TRUE(path_exists(sb.path(L"bin")));
+    EXPECT_FALSE(path_exists(sb.path(L"v1/bin/files/old letter.txt")));
+    EXPECT_TRUE(path_exists(sb.path(L"v1/bin")));
 }
 
 TEST_F(targets_test, CleansFreeSpace) {
