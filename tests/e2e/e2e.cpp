@@ -21,6 +21,9 @@ void e2e_test::SetUp() {
 }
 
 program_result e2e_test::olvex(const args& arguments, const std::string& input) {
+    // The real program acts on whatever it is given: every path must be the test's own.
+    for (const auto& a : arguments)
+        if (!a.empty() && a[0] != L'-') sb.require_inside(a);
     return run_program(own_folder() + OLVEX_PROGRAM, arguments, input, io_);
 }
 

@@ -40,7 +40,8 @@ class e2e_test : public sandbox_test {
 protected:
     void SetUp() override;
 
-    // Runs olvex with the arguments and the typed input.
+    // Runs olvex with the arguments and the typed input; every argument that is no option must
+    // lie inside the sandbox.
     program_result olvex(const args& arguments, const std::string& input = "");
     // Runs olvex over the image targets described by driver (see olvex_images).
     program_result olvex_images(const args& driver, const args& arguments, const std::string& input = "");

@@ -1,8 +1,12 @@
 // Log files: the folder of --output or of the settings, an explicit file, the byte-order mark,
 // NONE, a missing folder, runs in the same second; and the settings file a run migrates.
 #include "tests/e2e/e2e.h"
+#include "services/log_names.h"
+#include "vandel/clock.h"
 #include "vandel/folders.h"
 #include "vandel/map_settings.h"
+
+#include <algorithm>
 
 namespace oblivar::test {
 namespace {
@@ -20,17 +24,27 @@ std::vector<std::wstring> logs_in(const std::wstring& folder) {
 TEST_F(log_test, OutputFolderGetsOneNewLogPerRunWithOrWithoutMark) {
     make_dirs(sb.path(L"logs"));
     make_file(L"x.txt", 10);
+    // Logs of earlier runs hold every name of the next seconds: the new runs must choose others.
+    const int64_t now = vandel::now_s();
+    std::vector<std::wstring> earlier;
+    for (int64_t t = now - 1; t <= now + 30; ++t) {
+        earlier.push_back(olvex::log_file_name(vandel::user_name(), t, false));
+        write_bytes(sb.path(L"logs/" + earlier.back()), "EARLIER LOG\n");
+    }
     const program_result first =
         olvex({L"--wipe=file", L"-k", L"--simulation", L"--output=" + sb.path(L"logs"), sb.path(L"x.txt")});
     const program_result second = olvex(
         {L"--wipe=file", L"-k", L"--simulation", L"--bom", L"--output=" + sb.path(L"logs"), sb.path(L"x.txt")});
     ASSERT_EQ(first.exit_code, 0) << first.output;
     ASSERT_EQ(second.exit_code, 0) << second.output;
-    // Runs in one second get distinct names: no log is ever overwritten.
-    const auto logs = logs_in(sb.path(L"logs"));
+    for (const auto& name : earlier) EXPECT_EQ(read_bytes(sb.path(L"logs/" + name)), "EARLIER LOG\n");
+    std::vector<std::wstring> logs;
+    for (const auto& name : logs_in(sb.path(L"logs")))
+        if (std::find(earlier.begin(), earlier.end(), name) == earlier.end()) logs.push_back(name);
     ASSERT_EQ(logs.size(), 2u);
     std::string with_mark, without_mark;
     for (const auto& name : logs) {
+        EXPECT_NE(name.find(L"Z-"), std::wstring::npos) << utf8(name);  // "-1", "-2" before ".log"
         const std::string bytes = read_bytes(sb.path(L"logs/" + name));
         (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? with_mark : without_mark) = bytes;
     }
