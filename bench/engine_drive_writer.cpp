@@ -6,6 +6,7 @@
 // Everything it touches it creates itself in a folder under the temporary folder: the image
 // behind the loop device (checked by its backing file before anything is written) and the tmpfs
 // (checked to be mounted, and of its size, before anything is filled).
+#include "bench/bench_common.h"
 #include "engine/cleaner.h"
 #include "engine/drive_writer.h"
 #include "engine/drives.h"
@@ -18,7 +19,6 @@
 #include "vandel/random.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -30,28 +30,12 @@
 
 namespace {
 
-using clock_type = std::chrono::steady_clock;
-
 std::string os(const std::wstring& s) { return vandel::to_os_bytes(s); }
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
 int run_quietly(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
 bool installed(const char* program) { return run_quietly(std::string("command -v ") + program) == 0; }
-
-double seconds_of(const std::function<bool()>& run) {
-    const auto start = clock_type::now();
-    if (!run()) {
-        std::fprintf(stderr, "a run failed\n");
-        std::exit(1);
-    }
-    return std::chrono::duration<double>(clock_type::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 std::string real_path(const std::string& p) {
     char buf[PATH_MAX];
@@ -163,15 +147,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [device MiB] [rounds] [tmpfs MiB]\n", argv[0]);
         return 2;
     }
-    std::wstring temp;
-    if (!vandel::known_folder(vandel::folder_temp, temp)) return 1;
-    vandel::lcg_random names;
-    std::wstring folder = temp + L"oblivar-bench-";
-    for (int i = 0; i < 8; ++i) folder.push_back(static_cast<wchar_t>(L'a' + names.next31() % 26));
-    if (!vandel::create_directory(folder)) {
-        std::fprintf(stderr, "cannot create the bench folder\n");
-        return 1;
-    }
+    const std::wstring folder = bench::make_bench_folder();
+    if (folder.empty()) return 1;
     const std::string base = real_path(os(folder));
     int status = 0;
     {
@@ -204,17 +181,17 @@ int main(int argc, char** argv) {
                 {"shred -n1", [&] { return run_quietly("shred -n1 " + dev) == 0; }, {}},
             };
             for (int r = 0; r < rounds; ++r)
-                for (auto& row : rows) row.seconds.push_back(seconds_of(row.run));
+                for (auto& row : rows) row.seconds.push_back(bench::seconds_of(row.run));
             olvex::set_target_provider(previous);
             std::printf("device wipe of a %lld MiB loop device, median of %d rounds (MB/s = 10^6 bytes/s)\n",
                         static_cast<long long>(mib), rounds);
             std::printf("%-34s %9s %12s %12s\n", "", "MB/s", "vs dd", "vs shred");
             const double bytes = static_cast<double>(mib << 20);
-            const double ceiling = bytes / median(rows[0].seconds) / 1e6;
+            const double ceiling = bytes / bench::median(rows[0].seconds) / 1e6;
             for (size_t i = 0; i < rows.size(); ++i) {
-                const double rate = bytes / median(rows[i].seconds) / 1e6;
+                const double rate = bytes / bench::median(rows[i].seconds) / 1e6;
                 std::printf("%-34s %9.0f %11.2fx", rows[i].name.c_str(), rate, rate / ceiling);
-                if (i == 1 || i == 3) std::printf(" %11.2fx", rate / (bytes / median(rows[i + 1].seconds) / 1e6));
+                if (i == 1 || i == 3) std::printf(" %11.2fx", rate / (bytes / bench::median(rows[i + 1].seconds) / 1e6));
                 std::printf("\n");
             }
         }
@@ -246,13 +223,13 @@ int main(int argc, char** argv) {
             else
                 std::printf("scrub is not installed (Debian package scrub): left out\n");
             for (int r = 0; r < rounds; ++r)
-                for (auto& row : rows) row.seconds.push_back(seconds_of(row.run));
+                for (auto& row : rows) row.seconds.push_back(bench::seconds_of(row.run));
             std::printf("\nfree-space cleaning of a %lld MiB tmpfs (%llu bytes free), median of %d rounds\n",
                         static_cast<long long>(tmpfs_mib), static_cast<unsigned long long>(free), rounds);
             std::printf("%-34s %9s %12s\n", "", "MB/s", "olvex vs it");
-            const double ours = static_cast<double>(free) / median(rows[0].seconds) / 1e6;
+            const double ours = static_cast<double>(free) / bench::median(rows[0].seconds) / 1e6;
             for (const auto& row : rows) {
-                const double rate = static_cast<double>(free) / median(row.seconds) / 1e6;
+                const double rate = static_cast<double>(free) / bench::median(row.seconds) / 1e6;
                 std::printf("%-34s %9.0f %11.2fx\n", row.name.c_str(), rate, ours / rate);
             }
         }

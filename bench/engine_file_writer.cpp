@@ -8,6 +8,7 @@
 // Prints the median of each and the speed ratio to the peer.
 // Usage: bench_engine_file_writer [size in MiB (1024)] [rounds (3)] [files (10000)]
 // Everything lives in a folder this program creates in the temporary folder and removes again.
+#include "bench/bench_common.h"
 #include "engine/engine.h"
 #include "engine/file_writer.h"
 #include "engine/scheme.h"
@@ -28,17 +29,6 @@
 #include <vector>
 
 namespace {
-
-using clock_type = std::chrono::steady_clock;
-
-double seconds_of(const std::function<bool()>& run) {
-    auto start = clock_type::now();
-    if (!run()) {
-        std::fprintf(stderr, "a run failed\n");
-        std::exit(1);
-    }
-    return std::chrono::duration<double>(clock_type::now() - start).count();
-}
 
 bool make_file(const std::wstring& path, int64_t size) {
     vandel::file_stream f(path, vandel::open_create_read_write);
@@ -104,11 +94,6 @@ bool make_tree(const std::wstring& root, int files) {
     return true;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,15 +106,8 @@ int main(int argc, char** argv) {
     }
     const int64_t size = mib << 20;
 
-    std::wstring temp;
-    if (!vandel::known_folder(vandel::folder_temp, temp)) return 1;
-    vandel::lcg_random names;
-    std::wstring folder = temp + L"oblivar-bench-";
-    for (int i = 0; i < 8; ++i) folder.push_back(static_cast<wchar_t>(L'a' + names.next31() % 26));
-    if (!vandel::create_directory(folder)) {
-        std::fprintf(stderr, "cannot create the bench folder\n");
-        return 1;
-    }
+    const std::wstring folder = bench::make_bench_folder();
+    if (folder.empty()) return 1;
     const std::wstring file = folder + L"/bench.bin";
     if (!make_file(file, size)) {
         std::fprintf(stderr, "cannot create the %lld MiB file\n", static_cast<long long>(mib));
@@ -164,13 +142,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot create the file\n");
             std::exit(1);
         }
-        return seconds_of(run);
+        return bench::seconds_of(run);
     };
     for (int r = 0; r < rounds; ++r) {
         if (vandel::path_kind(file) == vandel::kind_missing && !make_file(file, size)) return 1;
         for (auto& row : writer_rows) {
-            row.ours_s.push_back(seconds_of(row.ours));
-            row.theirs_s.push_back(seconds_of(row.theirs));
+            row.ours_s.push_back(bench::seconds_of(row.ours));
+            row.theirs_s.push_back(bench::seconds_of(row.theirs));
         }
         for (auto& row : job_rows) {
             row.ours_s.push_back(time_fresh(row.ours));
@@ -184,7 +162,7 @@ int main(int argc, char** argv) {
         std::printf("%-40s %8s   %-18s %8s   %s\n", title, "MB/s", "peer", "MB/s", "ratio");
         for (const auto& row : list) {
             const double bytes = static_cast<double>(size) * row.passes;
-            const double ours = bytes / median(row.ours_s) / 1e6, theirs = bytes / median(row.theirs_s) / 1e6;
+            const double ours = bytes / bench::median(row.ours_s) / 1e6, theirs = bytes / bench::median(row.theirs_s) / 1e6;
             std::printf("%-40s %8.0f   %-18s %8.0f   %.2f\n", row.ours_name.c_str(), ours, row.theirs_name.c_str(),
                         theirs, ours / theirs);
         }
@@ -216,7 +194,7 @@ int main(int argc, char** argv) {
                 vandel::remove_path(folder, true);
                 return 1;
             }
-            row.s.push_back(seconds_of(row.run));
+            row.s.push_back(bench::seconds_of(row.run));
             if (vandel::path_kind(tree) != vandel::kind_missing) {
                 std::fprintf(stderr, "%s left the tree behind\n", row.name.c_str());
                 vandel::remove_path(tree, true);
@@ -226,9 +204,9 @@ int main(int argc, char** argv) {
     vandel::remove_path(folder, true);
     std::printf("tree of %d files of 4 KiB (100 a folder), median of %d rounds\n", files, rounds);
     std::printf("%-40s %8s %10s   %s\n", "", "seconds", "files/s", "vs olvex");
-    const double ours = median(tree_rows[0].s);
+    const double ours = bench::median(tree_rows[0].s);
     for (const auto& row : tree_rows) {
-        const double t = median(row.s);
+        const double t = bench::median(row.s);
         std::printf("%-40s %8.2f %10.0f   %.2f\n", row.name.c_str(), t, files / t, t / ours);
     }
     return 0;
