@@ -363,6 +363,12 @@ std::wstring load_language_file(const std::wstring& path, interlang& table) {
     return error.empty() ? error : error + path;
 }
 
+std::wstring tr(const std::wstring& key) { return interlang::instance().translate(key); }
+
+std::wstring tr_arg(const std::wstring& key, const std::wstring& argument) {
+    return interlang::instance().translate_arg(key, argument);
+}
+
 std::wstring load_language_files(const std::wstring& folder, interlang& table) {
     std::vector<std::wstring> files;
     if (!find_language_files(folder, files)) return L"Language File Error\nFailed to load language files.";

@@ -114,6 +114,11 @@ bool find_language_files(const std::wstring& folder, std::vector<std::wstring>& 
 // Loads one file into the table in its own update. Returns empty, or an error text that ends
 // with the file's path.
 std::wstring load_language_file(const std::wstring& path, interlang& table);
+// The text of key in the current language of the process's table (interlang::translate).
+std::wstring tr(const std::wstring& key);
+// tr with every "%1" replaced by argument.
+std::wstring tr_arg(const std::wstring& key, const std::wstring& argument);
+
 // Loads every language file of the folder. Returns empty, the error text of the first file that
 // failed, or a text saying that there were no files to load.
 std::wstring load_language_files(const std::wstring& folder, interlang& table);

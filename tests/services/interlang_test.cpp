@@ -251,5 +251,18 @@ TEST(interlang, several_threads) {
     EXPECT_EQ(t.translate(L"K0_0"), L"v");
 }
 
+TEST(interlang, tr_uses_the_process_table_in_its_current_language) {
+    interlang& t = interlang::instance();
+    t.clear();
+    ASSERT_EQ(parse(t, "KEY: GREET\nLANG: en\nTEXT: %1 and %1 again\nLANG: de\nTEXT: %1 und nochmals %1\n"), 0);
+    t.begin_update();
+    t.set_languages(L"de", L"en");
+    t.end_update();
+    EXPECT_EQ(olvex::tr(L"GREET"), L"%1 und nochmals %1");
+    EXPECT_EQ(olvex::tr_arg(L"GREET", L"x"), L"x und nochmals x");
+    EXPECT_EQ(olvex::tr(L"UNKNOWN_KEY"), L"UNKNOWN_KEY");
+    t.clear();
+}
+
 }  // namespace
 }  // namespace olvex
