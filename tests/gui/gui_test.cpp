@@ -1,0 +1,19 @@
+#include "tests/gui/gui_test.h"
+
+#include "vandel/memory_stream.h"
+
+namespace oblivar::test {
+
+int load_table(const std::string& text, const std::wstring& current) {
+    olvex::interlang& table = olvex::interlang::instance();
+    table.clear();
+    vandel::memory_stream s(text.data(), static_cast<int64_t>(text.size()));
+    table.begin_update();
+    int line = 0;
+    const bool ok = table.parse_language_file(s, line);
+    table.set_languages(current, L"en");
+    table.end_update();
+    return ok ? 0 : line;
+}
+
+}  // namespace oblivar::test
