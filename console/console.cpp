@@ -405,9 +405,4 @@ bool console::read_line(std::wstring& line) {
     return io_.read_line(line);
 }
 
-bool is_portable_copy() {
-    std::wstring folder;
-    return vandel::known_folder(vandel::folder_program, folder) && vandel::is_directory(folder + L"zy-bin");
-}
-
 }  // namespace olvex

@@ -79,10 +79,6 @@ private:
     vandel::file_stream log_;
 };
 
-// Returns whether this copy of the program is portable: a folder "zy-bin" stands in its
-// program folder (its settings then live there, in "settings.dat").
-bool is_portable_copy();
-
 // The line end of log files: CR LF on Windows, LF elsewhere.
 int32_t log_line_ending();
 

@@ -27,6 +27,11 @@ const wchar_t* const obsolete_keys[] = {
 
 }  // namespace
 
+bool is_portable_copy() {
+    std::wstring folder;
+    return vandel::known_folder(vandel::folder_program, folder) && vandel::is_directory(folder + L"zy-bin");
+}
+
 settings::settings() = default;
 
 settings::~settings() {
@@ -38,6 +43,19 @@ settings::~settings() {
         store_.reset();
     } catch (...) {
     }
+}
+
+bool settings::has_file(int mode) {
+    std::wstring path;
+    if (mode == settings_portable || mode == settings_portable_zy_bin) {
+        vandel::capture_program_directory();
+        if (!vandel::known_folder(vandel::folder_program, path)) return false;
+        if (mode == settings_portable_zy_bin) path = vandel::add_trailing_separator(path + L"zy-bin");
+        path += L"settings.dat";
+    } else {
+        path = vandel::settings_file_path(company, application, vandel::store_user_read);
+    }
+    return !path.empty() && vandel::path_kind(path) == vandel::kind_file;
 }
 
 bool settings::open(int mode) {

@@ -26,6 +26,10 @@ constexpr int settings_per_user = 0;
 constexpr int settings_portable = 1;         // "settings.dat" in the program folder
 constexpr int settings_portable_zy_bin = 2;  // "settings.dat" in its "zy-bin" sub-folder
 
+// Returns whether this copy of the programs is portable: a folder "zy-bin" stands in the
+// program folder. Both programs decide so before they open their settings.
+bool is_portable_copy();
+
 class settings {
 public:
     using store_type = vandel::settings_interface<std::wstring>;
@@ -36,6 +40,8 @@ public:
     settings(const settings&) = delete;
     settings& operator=(const settings&) = delete;
 
+    // Returns whether the store of open mode has a file to load (nothing is created to find out).
+    static bool has_file(int mode);
     // Replaces the store by the one of mode and migrates its contents. Returns false when the
     // store could not be opened or its file not read (a missing portable file included); the
     // getters then give their defaults.

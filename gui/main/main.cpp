@@ -1,12 +1,13 @@
 // The zygui program: the process's start hands its command line to the application object.
+#include "gui/shell/zyapp.h"
 #include "vandel/folders.h"
-
-#include <QApplication>
+#include "vandel/string_scrambler.h"
 
 int main(int argc, char** argv) {
     try {
         vandel::capture_process_args(argc, argv);
-        return 0;
+        vandel::string_scrambler::instance().set_key(vandel::string_scrambler::system_key);
+        return olvex::zyapp::instance().run(argc, argv);
     } catch (...) {
         return -1;
     }

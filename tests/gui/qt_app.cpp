@@ -1,5 +1,7 @@
 // One QApplication for the whole test program, on the offscreen platform unless the caller chose
-// another: no display is needed.
+// another: no display is needed. The process's arguments are captured as the program does.
+#include "vandel/folders.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@ namespace {
 class qt_environment : public ::testing::Environment {
 public:
     void SetUp() override {
+        vandel::capture_process_args(argc_, argv_);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QApplication>(argc_, argv_);
     }

@@ -1,0 +1,32 @@
+#include "gui/shell/first_window.h"
+
+namespace olvex {
+
+main_window_hooks::~main_window_hooks() = default;
+
+QWidget* create_first_window(first_window_kind kind) {
+    switch (kind) {
+    case first_window_kind::main:       // MainWindow
+    case first_window_kind::page_file:  // PageDialog
+    case first_window_kind::options:    // OptionsDialog
+    case first_window_kind::about:      // AboutDialog
+        break;
+    }
+    return nullptr;
+}
+
+const char* first_window_name(first_window_kind kind) {
+    switch (kind) {
+    case first_window_kind::page_file:
+        return "page-file dialog";
+    case first_window_kind::options:
+        return "options dialog";
+    case first_window_kind::about:
+        return "about box";
+    case first_window_kind::main:
+        break;
+    }
+    return "main window";
+}
+
+}  // namespace olvex
