@@ -2,6 +2,10 @@
 // Helpers of the GUI tests: the process's translation table filled from a text.
 #include "services/interlang.h"
 
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
 #include <string>
 
 namespace oblivar::test {
@@ -17,6 +21,18 @@ public:
     ~table_scope() { olvex::interlang::instance().clear(); }
     table_scope(const table_scope&) = delete;
     table_scope& operator=(const table_scope&) = delete;
+};
+
+// Records the addresses that QDesktopServices::openUrl hands it (install it with
+// QDesktopServices::setUrlHandler(scheme, &recorder, "open")): no browser starts in a test.
+class url_recorder : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
 };
 
 }  // namespace oblivar::test
