@@ -3,12 +3,12 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must stand outside any namespace.
-static void init_images() {}
+static void init_pictures() { Q_INIT_RESOURCE(pictures); }
 
 namespace olvex {
 
 void init_gui_resources() {
-    static const bool done = (init_images(), true);
+    static const bool done = (init_pictures(), true);
     (void)done;
 }
 
