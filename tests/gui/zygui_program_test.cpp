@@ -27,8 +27,10 @@ TEST_F(ZyguiProgram, HeadlessWordsEndWithoutWindowAndChangeNothingHere) {
 #else
     // There is no registry here: every word fails, without a window and before the language
     // folder is looked at; no settings file appears.
-    const std::wstring config = get_env("XDG_CONFIG_HOME").value_or(L"");
-    ASSERT_TRUE(is_directory(config));
+    const std::wstring config = sb.path(L"config");
+    make_dirs(config + L"/Tarnhollow");
+    scoped_env home("HOME", sb.path(L"config"));
+    scoped_env xdg("XDG_CONFIG_HOME", config);
     const auto before = list_tree(config);
     for (const wchar_t* word : {L"10000000", L"20000000", L"30000000", L"40000000", L"50000000", L"60000000"}) {
         const program_result r = run({L"-cmd", word});
@@ -61,6 +63,9 @@ TEST_F(ZyguiProgram, MalformedCompanionsLeaveAHeadlessWordHeadless) {
 }
 
 TEST_F(ZyguiProgram, AnyOtherWordStartsTheWindowedProgram) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows program without a platform may stop with a message box instead of an exit code";
+#endif
     // No display platform: Qt refuses to start, which shows that the windowed start was taken.
     for (const wchar_t* word : {L"10000001", L"1000000", L"zz", L"101"}) {
         const program_result r = run({L"-cmd", word});
