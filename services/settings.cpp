@@ -25,6 +25,15 @@ const wchar_t* const obsolete_keys[] = {
     L"DEF_SPEED",   L"DEF_SCHEME",      L"EMPTY_TRASH",    L"THEME",
 };
 
+// The folder of a portable store's "settings.dat", with its separator; false when the program's
+// folder is unknown.
+bool portable_folder(int mode, std::wstring& folder) {
+    vandel::capture_program_directory();  // does nothing when the entry point did it
+    if (!vandel::known_folder(vandel::folder_program, folder)) return false;
+    if (mode == settings_portable_zy_bin) folder = vandel::add_trailing_separator(folder + L"zy-bin");
+    return true;
+}
+
 }  // namespace
 
 bool is_portable_copy() {
@@ -48,9 +57,7 @@ settings::~settings() {
 bool settings::has_file(int mode) {
     std::wstring path;
     if (mode == settings_portable || mode == settings_portable_zy_bin) {
-        vandel::capture_program_directory();
-        if (!vandel::known_folder(vandel::folder_program, path)) return false;
-        if (mode == settings_portable_zy_bin) path = vandel::add_trailing_separator(path + L"zy-bin");
+        if (!portable_folder(mode, path)) return false;
         path += L"settings.dat";
     } else {
         path = vandel::settings_file_path(company, application, vandel::store_user_read);
@@ -70,9 +77,7 @@ bool settings::open(int mode) {
         auto map = std::make_unique<vandel::map_settings<std::wstring>>();
         map_store_ = map.get();
         store_ = std::move(map);
-        vandel::capture_program_directory();  // does nothing when the entry point did it
-        if (!vandel::known_folder(vandel::folder_program, settings_folder_)) return false;
-        if (mode == settings_portable_zy_bin) settings_folder_ = vandel::add_trailing_separator(settings_folder_ + L"zy-bin");
+        if (!portable_folder(mode, settings_folder_)) return false;
         settings_file_ = settings_folder_ + L"settings.dat";
         bool loaded = false;
         try {

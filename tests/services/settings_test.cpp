@@ -251,6 +251,8 @@ TEST_F(settings_test, migration) {
 }
 
 TEST_F(settings_test, per_user_file_round_trip) {
+    EXPECT_FALSE(settings::has_file(settings_per_user));
+    EXPECT_FALSE(is_directory(user_ + sep + L"Tarnhollow"));  // asking created nothing
     {
         settings s;
         ASSERT_TRUE(s.open(settings_per_user));  // creates the company folder
@@ -259,6 +261,7 @@ TEST_F(settings_test, per_user_file_round_trip) {
         s.set_show_tools_btn(true);
         EXPECT_TRUE(s.close());
     }
+    EXPECT_TRUE(settings::has_file(settings_per_user));
     settings s;
     ASSERT_TRUE(s.open(settings_per_user));
     EXPECT_EQ(s.get_language(), L"de");
