@@ -16,7 +16,8 @@
 // the pages of its range from the cache, with no alignment needed; writes stay buffered.
 //
 // POSIX: only regular files are opened (and with open_device also block devices); folders, FIFOs,
-// sockets and character devices are refused. Growth by set_size allocates the space at once
+// sockets and character devices are refused. An open for writing never follows a symbolic link
+// in the last part of the path: it fails. Growth by set_size allocates the space at once
 // (posix_fallocate), so a full disk shows there. A write that meets a full disk returns what it
 // wrote and sets disk_full.
 #include "vandel/stream.h"

@@ -431,8 +431,11 @@ bool map_settings<std::wstring>::save_file(const std::wstring& path, bool as_tex
     const std::wstring temporary = path + L".tmp";
     bool written = false;
     {
+        // A leftover of an interrupted save goes first; the new file is made exclusively, so a
+        // link planted under that name is never written through.
+        if (path_kind(temporary) == kind_file) remove_path(temporary, false);
         file_stream f;
-        if (!f.open(temporary, open_create | open_share_none, 0)) return false;
+        if (!f.open(temporary, open_create_new | open_share_none, 0)) return false;
         written = (as_text ? write_text(f, true) : write_binary(f)) && f.flush();
     }
     // Only a file written whole and on the medium takes the old one's place.

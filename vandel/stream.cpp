@@ -40,10 +40,13 @@ int32_t effective_line_ending(int32_t mode) { return mode == 5 ? 3 : mode; }
 
 // Reads the uint32 prefix and checks it against the caller's bound. Returns the bytes read of
 // the prefix (4 when count is valid).
-int64_t read_prefix(stream& s, uint32_t& count, uint64_t max_bytes) {
+// Reads the uint32 count. With units (wide strings) an odd count returns -1 before the caller's
+// bound is tested: such a count is damage, whatever its size.
+int64_t read_prefix(stream& s, uint32_t& count, uint64_t max_bytes, bool units) {
     if (s.remaining() < 4) return 0;
     int64_t got = s.read_int32(count);
     if (got < 4) return got;
+    if (units && count % 2 != 0) return -1;
     if (count > max_bytes) throw std::runtime_error("read string size too large");
     return got;
 }
@@ -72,8 +75,7 @@ void stream::copy_format(const stream& other) {
 bool stream::same_format(const stream& other) const {
     if (effective_line_ending(line_ending()) != effective_line_ending(other.line_ending())) return false;
     if (text_form() == 1 && other.text_form() == 1) return true;
-    // Two code pages are alike only when they are the same one, whatever the byte order says.
-    if (text_form() == 4 && other.text_form() == 4) return text_kind() == other.text_kind();
+    if (text_form() == 4 && other.text_form() == 4 && text_kind() == other.text_kind()) return true;
     return text_form() == other.text_form() && (byte_order() == 1) == (other.byte_order() == 1);
 }
 
@@ -132,7 +134,7 @@ int64_t stream::write_float(const float& value) { return write_value(*this, valu
 int64_t stream::read_string(std::string& s, uint64_t max_bytes) {
     s.clear();
     uint32_t count = 0;
-    int64_t got = read_prefix(*this, count, max_bytes);
+    int64_t got = read_prefix(*this, count, max_bytes, false);
     if (got < 4) return got;
     return 4 + read_data(*this, s, count);
 }
@@ -140,9 +142,8 @@ int64_t stream::read_string(std::string& s, uint64_t max_bytes) {
 int64_t stream::read_wstring(std::wstring& s, uint64_t max_bytes) {
     s.clear();
     uint32_t count = 0;
-    int64_t got = read_prefix(*this, count, max_bytes);
+    int64_t got = read_prefix(*this, count, max_bytes, true);
     if (got < 4) return got;
-    if (count % 2 != 0) return -1;
     std::string bytes;
     int64_t n = read_data(*this, bytes, count);
     std::vector<uint16_t> units(bytes.size() / 2);

@@ -61,7 +61,7 @@ public:
     // consumed, prefix included: 0 when fewer than 4 bytes remain, 4 + data bytes otherwise
     // (fewer than 4 + count means the data was cut short). A count above max_bytes throws
     // runtime_error "read string size too large". read_wstring returns -1 for an odd count,
-    // which no UTF-16 text has (the prefix is consumed, the data is not).
+    // which no UTF-16 text has, before testing max_bytes (the prefix is consumed, the data is not).
     virtual int64_t read_wstring(std::wstring& s, uint64_t max_bytes);
     virtual int64_t read_string(std::string& s, uint64_t max_bytes);
 

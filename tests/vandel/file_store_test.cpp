@@ -260,6 +260,25 @@ TEST_F(SettingsFiles, AFailedSaveKeepsTheOldFileAndTheChange) {
     EXPECT_EQ(back.get_int(L"v", 0, 0, 10), 2);
 }
 
+TEST_F(SettingsFiles, TheTemporaryFileIsMadeNewNeverThroughWhatStandsThere) {
+    map_settings<std::wstring> m;
+    m.set_int(L"v", 1);
+    make_dirs(user_file(L""));
+    write_bytes(user_file(L"App.cfg.tmp"), "left over by a save that was cut off");
+    ASSERT_TRUE(m.save_binary_file(user_file()));
+    EXPECT_FALSE(path_exists(user_file(L"App.cfg.tmp")));
+
+    const std::wstring victim = sb.path(L"victim.txt");
+    write_bytes(victim, "not a settings file");
+    if (!make_link(user_file(L"App.cfg.tmp"), victim, false)) GTEST_SKIP() << "no symbolic links here";
+    m.set_int(L"v", 2);
+    ASSERT_TRUE(m.save_binary_file(user_file()));
+    EXPECT_EQ(read_bytes(victim), "not a settings file");
+    map_settings<std::wstring> back;
+    ASSERT_TRUE(back.load_file(user_file()));
+    EXPECT_EQ(back.get_int(L"v", 0, 0, 10), 2);
+}
+
 #ifndef _WIN32
 TEST_F(SettingsFiles, ADiskFullSaveKeepsTheOldFile) {
     scoped_tmpfs disk(sb, sb.path(L"small"), 64);

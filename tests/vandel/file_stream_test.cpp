@@ -90,6 +90,24 @@ TEST_F(FileStream, CreateNewNeverOpensAnExistingName) {
     EXPECT_FALSE(path_exists(sb.path(L"absent")));
 }
 
+TEST_F(FileStream, WritingNeverFollowsALink) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows opens through links; writers compare the file's identity instead";
+#else
+    const std::wstring target = sb.path(L"target"), link = sb.path(L"link");
+    write_bytes(target, "keep");
+    if (!make_link(link, target, false)) GTEST_SKIP() << "no symbolic links here";
+    for (uint32_t mode : {vandel::open_read_write, vandel::open_create, vandel::open_create_read_write,
+                          vandel::open_append, vandel::open_append_read_write, vandel::open_create_new}) {
+        file_stream s;
+        EXPECT_FALSE(s.open(link, mode)) << mode;
+    }
+    EXPECT_EQ(read_bytes(target), "keep");
+    file_stream reader;
+    EXPECT_TRUE(reader.open(link, vandel::open_read));
+#endif
+}
+
 TEST_F(FileStream, ReadsWritesAndSeeks) {
     sb.require_inside(sb.path(L"f"));
     write_bytes(sb.path(L"f"), pattern_bytes(100, "0123456789"));

@@ -55,8 +55,9 @@ TEST(Stream, SameFormat) {
         {0, 5, 0, 0, 0, 3, 0, 0, true},     // 5 counts as 3
         {0, 5, 0, 0, 0, 2, 0, 0, false},    // line endings differ
         {1, 3, 1, 0, 2, 3, 1, 7, true},     // both UTF-8: order and kind don't matter
-        {0, 3, 4, 16, 0, 3, 4, 16, true},   // same code page
-        {0, 3, 4, 16, 0, 3, 4, 15, false},  // another code page, same order
+        {1, 3, 4, 16, 0, 3, 4, 16, true},   // same code page: the order doesn't matter
+        {0, 3, 4, 16, 0, 3, 4, 15, true},   // another code page: like any form, by the order
+        {1, 3, 4, 16, 0, 3, 4, 15, false},  // another code page and another order
         {0, 3, 2, 0, 2, 3, 2, 0, true},     // 0 and 2 are both little-endian
         {1, 3, 2, 0, 2, 3, 2, 0, false},    // big against little
         {0, 3, 2, 0, 0, 3, 3, 0, false},    // forms differ
@@ -183,6 +184,11 @@ TEST(Stream, OddWideByteCountIsAReadFailureNotAnEmptyString) {
     const uint8_t empty[] = {0, 0, 0, 0};
     memory_stream e(empty, sizeof empty);
     EXPECT_EQ(e.read_wstring(text, 1000), 4);
+
+    // Oddness is damage whatever the caller's bound: it is reported before the bound is tested.
+    memory_stream big(odd, sizeof odd);
+    EXPECT_EQ(big.read_wstring(text, 2), -1);
+    EXPECT_EQ(big.position(), 4);
 }
 
 TEST(Stream, StringReadsAtTheEndOfTheData) {

@@ -66,6 +66,8 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
     const share sh = sharing_of(flags);
 
     int oflags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // non-blocking: a FIFO must not hang the open
+    // A link planted where a file is written would send the bytes to whatever it names.
+    if (write_access) oflags |= O_NOFOLLOW;
     const bool write_only = mode == open_create || mode == open_append || mode == open_create_new;
     oflags |= (mode == open_read) ? O_RDONLY : write_only ? O_WRONLY : O_RDWR;
     if (create) oflags |= O_CREAT;
