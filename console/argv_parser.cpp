@@ -359,8 +359,10 @@ S argv_parser<S>::usage_text(const S& header, const usage_layout& layout) const 
         line += short_shown;
         if (!short_shown.empty() && !long_shown.empty()) line += lit<S>(", ");
         line += long_shown;
+        // POSIX help writes a value the way it is typed: --name=VALUE.
         if (d.kind == 2 && !d.placeholder.empty())
-            line += lit<S>(" ") + value_separator() + lit<S>(" <") + d.placeholder + lit<S>(">");
+            line += windows_style_ ? lit<S>(" ") + value_separator() + lit<S>(" <") + d.placeholder + lit<S>(">")
+                                   : value_separator() + d.placeholder;
         line += ' ';
         if (!d.description.empty()) {
             if (layout.dotted) line += lit<S>("... ");
@@ -380,8 +382,13 @@ S argv_parser<S>::usage_text(const S& header, const usage_layout& layout) const 
     for (S& line : lines) {
         const size_t at = line.find(br);
         if (at != S::npos) {
+            S head = line.substr(0, at);
+            // No blanks before a line break in POSIX help.
+            if (at > column && !windows_style_) head = trim(head, false, true);
             const S gap = at <= column ? S(column - at, ' ') : S(1, '\n') + S(column, ' ');
-            line.replace(at, br.size(), gap);
+            line = head + gap + line.substr(at + br.size());
+        } else if (!windows_style_) {
+            line = trim(line, false, true);
         }
         out += line + S(1, '\n');
     }

@@ -8,6 +8,7 @@
 #include "vandel/clock.h"
 #include "vandel/files.h"
 #include "vandel/folders.h"
+#include "vandel/os_text.h"
 #include "vandel/strings.h"
 #include "vandel/version.h"
 
@@ -54,6 +55,19 @@ const help_example help_examples[] = {
     {L"  List all volumes:\n", L"%l\n"},
     {L"  List all physical devices:\n", L"%d\n"},
 };
+#endif
+
+// What --mod-time accepts, told after the options in POSIX help (empty elsewhere).
+#ifdef _WIN32
+const wchar_t* const mod_time_forms = L"";
+#else
+const wchar_t* const mod_time_forms =
+    L"--mod-time takes an age or a date (files modified before it are wiped):\n"
+    L"  age   a number and a unit: 90d, 2weeks, \"12 hours\"; units s, m (min), h, d,\n"
+    L"        w, mon (31 days), y (366 days)\n"
+    L"  date  YYYY-MM-DD, YYYYMMDD, YYYY-MM, YYYY-DDD (day of the year); \"/\" for \"-\"\n"
+    L"  time  after a date: Thh, Thh:mm or Thh:mm:ss, with Z (UTC) or an offset such\n"
+    L"        as +02:00; local time without one\n";
 #endif
 
 // A value read from a table of words; -1 when the word is not listed.
@@ -137,11 +151,13 @@ int console::dispatch(argv_user& parser) {
         return vandel::to_lower(value);
     };
 
+    log_outcome log = log_outcome::none;
+    std::wstring log_error;
     if (!parser.errors().empty()) {
-        error = parser.format_error(parser.errors()[0]);
+        error = vandel::printable_name(parser.format_error(parser.errors()[0]));
     } else {
         const bool wipe = parser.is_set(opt_wipe);
-        if (wipe) open_log(parser);
+        if (wipe) log = open_log(parser, log_error);
         int commands = 0;
         for (int id : {opt_wipe, opt_dev_list, opt_vol_list, opt_help, opt_version}) commands += parser.is_set(id);
         if (commands > 1) error = L"Mutually exclusive input flags specified";
@@ -166,6 +182,8 @@ int console::dispatch(argv_user& parser) {
         } else if (const int type = lookup(job_words, lowered(opt_wipe)); type < 0) {
             error = L"Absent or invalid " + quoted(parser.option_name(opt_wipe, true)) + L" option";
         } else {
+            // The first of the value checks: a later failing one speaks instead.
+            error = log_error;
             job_options options;
             options.job_type = type;
             if (parser.is_set(opt_scheme)) {
@@ -212,7 +230,14 @@ int console::dispatch(argv_user& parser) {
             options.empty_recycler = parser.is_set(opt_empty_recycler);
             options.verbose = parser.is_set(opt_verbose);
             options.leave_dirs = parser.is_set(opt_leave_dirs);
-            if (error.empty()) result = run_job(parser.free_arguments(), options, parser.is_set(opt_skip_confirm));
+            if (error.empty() && log == log_outcome::failed) {
+                // The user asked for this log: no wipe goes unrecorded.
+                print(L"ERROR - Failed to create log file: " + vandel::printable_name(log_name_) +
+                      L"\nNothing was wiped.\n\n");
+                result = 1;
+            } else if (error.empty()) {
+                result = run_job(parser.free_arguments(), options, parser.is_set(opt_skip_confirm));
+            }
         }
     }
 
@@ -227,22 +252,37 @@ int console::dispatch(argv_user& parser) {
     return result;
 }
 
-void console::open_log(argv_user& parser) {
+console::log_outcome console::open_log(argv_user& parser, std::wstring& error) {
     std::wstring target = settings_ ? settings_->get_log_location() : std::wstring();
     std::wstring output;
     const bool explicit_output = parser.value(opt_output, output);
     if (explicit_output) target = vandel::to_lower(output) == L"none" ? std::wstring() : output;
-    if (target.empty()) return;
+    if (target.empty()) return log_outcome::none;
 
-    std::wstring name = make_log_file_name(target, settings_ && settings_->get_log_user(), false);
-    // Only --output may name the file itself; a log folder from the settings must exist.
-    if (name.empty()) name = explicit_output ? expand_path_macros(target) : std::wstring();
-    if (!name.empty() && log_.open(name, vandel::open_create | vandel::open_share_none, 1)) {
-        log_.set_line_ending(log_line_ending());
-        if (parser.is_set(opt_bom)) log_.write_bom();
-        return;
+    const bool with_user = settings_ && settings_->get_log_user();
+    // A log is always a new file: a name taken meanwhile (another run, a planted link) makes the
+    // folder's next name be tried, and an explicit file that exists is refused, never emptied.
+    for (int tries = 0; tries < 8; ++tries) {
+        log_name_ = make_log_file_name(target, with_user, false);
+        const bool named_file = log_name_.empty() && explicit_output;
+        // Only --output may name the file itself; a log folder from the settings must exist.
+        if (named_file) log_name_ = expand_path_macros(target);
+        if (log_name_.empty()) break;
+        if (named_file && vandel::path_kind(log_name_) != vandel::kind_missing) {
+            error = L"The log file exists already: " + vandel::printable_name(log_name_);
+            return log_outcome::exists;
+        }
+        if (log_.open(log_name_, vandel::open_create_new | vandel::open_share_none, 1)) {
+            log_.set_line_ending(log_line_ending());
+            if (parser.is_set(opt_bom)) log_.write_bom();
+            return log_outcome::open;
+        }
+        if (named_file || vandel::path_kind(log_name_) == vandel::kind_missing) break;
     }
-    print(L"WARNING - Failed to open log file: " + (name.empty() ? expand_path_macros(target) : name) + L"\n\n");
+    if (log_name_.empty()) log_name_ = expand_path_macros(target);
+    if (explicit_output) return log_outcome::failed;
+    print(L"WARNING - Failed to open log file: " + vandel::printable_name(log_name_) + L"\n\n");
+    return log_outcome::none;
 }
 
 int console::run_job(const std::vector<std::wstring>& paths, job_options options, bool skip_confirm) {
@@ -303,6 +343,8 @@ bool console::confirm_start(const std::wstring& prompt) {
             print(L"\n");
             return false;
         }
+        // "echo y | olvex" in cmd sends "y " and the line end: blanks around the word don't count.
+        answer = vandel::trim(answer, true, true);
         for (const wchar_t* yes : {L"y", L"Y", L"yes", L"YES", L"Yes"})
             if (answer == yes) return true;
         for (const wchar_t* no : {L"n", L"N", L"no", L"NO", L"No"})
@@ -312,41 +354,49 @@ bool console::confirm_start(const std::wstring& prompt) {
 
 void console::list_devices() {
     print(L"\nPhysical Devices...\n\n");
-    const std::vector<std::wstring> numbers = list_physical_devices(true);
-    for (const std::wstring& number : numbers) {
+    bool listed = false;
+    for (const std::wstring& number : list_physical_devices(true)) {
         drive_info info;
-        if (!query_device_info(number, info, true)) continue;
+        const bool read = query_device_info(number, info, true);
+        if (info.id.empty()) continue;  // gone since it was listed
+        listed = true;
         print(L"DRIVE ID " + info.id + L"\n");
-        print(L"  Name: " + info.path + L"\n");
+        print(L"  Name: " + vandel::printable_name(info.path) + L"\n");
+        if (!read) {
+            print(L"  Could not be opened\n\n");
+            continue;
+        }
         print(L"  Type: " + drive_type_text(info.kind, L"(unknown)") + L"\n");
         print(L"  Capacity: " + vandel::format_bytes<std::wstring>(info.size) + L"\n");
         print(L"  Sector size: " + vandel::format_bytes<std::wstring>(info.sector_size) + L"\n");
         std::vector<std::wstring> roots;
-        for (const std::wstring& root : info.volumes) roots.push_back(vandel::add_trailing_separator(root));
+        for (const std::wstring& root : info.volumes)
+            roots.push_back(vandel::printable_name(vandel::add_trailing_separator(root)));
         print(L"  Hosted volumes: " + (roots.empty() ? std::wstring(L"(none)") : vandel::join(roots, L", ")) + L"\n");
         if (info.is_system) print(L"  NB. This device hosts the system volume\n");
         print(L"\n");
     }
-    if (numbers.empty()) print(L"NONE\n\n");
+    if (!listed) print(L"NONE\n\n");
 }
 
 void console::list_volumes() {
     print(L"\nDrive Volumes...\n\n");
-    const std::vector<std::wstring> roots = olvex::list_volumes();
-    for (const std::wstring& root : roots) {
+    bool listed = false;
+    for (const std::wstring& root : olvex::list_volumes()) {
         drive_info info;
         if (!query_volume_info(root, info, true)) continue;
-        print(L"VOLUME " + vandel::add_trailing_separator(info.id) + L"\n");
-        print(L"  Name: " + info.path + L"\n");
+        listed = true;
+        print(L"VOLUME " + vandel::printable_name(vandel::add_trailing_separator(info.id)) + L"\n");
+        print(L"  Name: " + vandel::printable_name(info.path) + L"\n");
         print(L"  Type: " + drive_type_text(info.kind, L"(unknown)") + L"\n");
         print(L"  Capacity: " + vandel::format_bytes<std::wstring>(info.size) + L"\n");
-        print(L"  File system: " + info.file_system + L"\n");
+        print(L"  File system: " + vandel::printable_name(info.file_system) + L"\n");
         print(L"  Device IDs: " + (info.devices.empty() ? std::wstring(L"(none)") : vandel::join(info.devices, L", ")) +
               L"\n");
         if (info.is_system) print(L"  NB. This is the system volume\n");
         print(L"\n");
     }
-    if (roots.empty()) print(L"NONE\n\n");
+    if (!listed) print(L"NONE\n\n");
 }
 
 void console::print_version() {
@@ -363,12 +413,16 @@ void console::print_version() {
 void console::print_help(argv_user& parser) {
     std::wstring module;
     vandel::module_path(module);
-    const std::wstring name = vandel::file_name_part(module, false);
+    const std::wstring name = vandel::printable_name(vandel::file_name_part(module, false));
     print(L"\n");
     print(product_name);
     print(L"\n");
     print(parser.usage_text(L"Usage: " + name + L" [options] PATHS", usage_layout_defaults()));
     print(L"\n");
+    if (*mod_time_forms) {
+        print(mod_time_forms);
+        print(L"\n");
+    }
     print(L"Examples:\n");
     print(L"\n");
     for (const help_example& example : help_examples) {

@@ -70,13 +70,18 @@ public:
     bool silent = false;
 
 private:
-    void open_log(argv_user& parser);
+    enum class log_outcome { none, open, exists, failed };
+    // Opens the job's log as a new file: none (no log, or only a warning), open, exists (the
+    // file --output names is there: error gets the input error) or failed (the log --output
+    // asks for can't be created).
+    log_outcome open_log(argv_user& parser, std::wstring& error);
     void print_version();
     void print_help(argv_user& parser);
 
     console_io& io_;
     std::unique_ptr<settings> settings_;
     vandel::file_stream log_;
+    std::wstring log_name_;
 };
 
 // The line end of log files: CR LF on Windows, LF elsewhere.

@@ -65,8 +65,7 @@ double parse_real_option(const std::wstring& text, double fallback) {
     double v = 0;
     // "." is the point whatever the locale; U+FFFF never stands in a command line, so no
     // group separator is skipped either.
-    const int used = vandel::parse_double(text, v, L".", L"\uFFFF");
-    return used > 0 && static_cast<size_t>(used) == text.size() ? v : fallback;
+    return vandel::parse_double(text, v, L".", L"\uFFFF") > 0 ? v : fallback;
 }
 
 int parse_time_span(const std::wstring& text) {

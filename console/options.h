@@ -47,8 +47,8 @@ vandel::usage_layout usage_layout_defaults();
 // Returns the integer at the start of text ("0x" reads hexadecimal); -1 when there is none.
 int parse_int_option(const std::wstring& text);
 
-// Returns the number that text holds, "." being its decimal point; fallback when text is not
-// one number as a whole (so "1,5" is refused rather than read as 1 or 15).
+// Returns the number at the start of text, "." being its decimal point whatever the locale
+// ("2.5%" is 2.5, "1,5" is 1); fallback when text starts with no finite number.
 double parse_real_option(const std::wstring& text, double fallback);
 
 // Returns the seconds of an age such as "30d", "2 weeks" or "12-hours"; 0 or below when text is

@@ -14,4 +14,11 @@ std::string to_os_bytes(const std::wstring& text);
 // U+10FFFF) decodes normally; every other byte becomes the escape U+DC00 + byte.
 std::wstring from_os_bytes(const std::string& bytes);
 
+// Returns a name as it may be shown in a console or a log line: control characters (C0 and DEL)
+// and the escapes of bytes that are not UTF-8 become "\xNN"; C1 controls, lone surrogates and
+// the characters that break lines or turn the writing direction become "\uXXXX". Everything
+// else stays, so a plain name reads as itself. For display only: the name that reaches the
+// system is the original.
+std::wstring printable_name(const std::wstring& name);
+
 }  // namespace vandel

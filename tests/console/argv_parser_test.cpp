@@ -178,12 +178,23 @@ TEST(ArgvParser, UsageTextAlignsDescriptionsAndSortsByNames) {
     layout.indent = 1;
     layout.width = 40;
     p.set_windows_style(false);
+    // POSIX help: values as they are typed, and never a blank before a line end.
     EXPECT_EQ(p.usage_text(L"", layout),
-              L" -v, --verbose ...             Say more\n"
-              L" -B, --bom ...                 Byte-order mark\n"
-              L" -o, --output = <FILENAME> ... Where the log goes\n"
-              L" -T, --throttle = <N> ...      Speed\n"
-              L" -t, --tolerence = <PERC> ...  Tolerance\n");
+              L" -v, --verbose ...         Say more\n"
+              L" -B, --bom ...             Byte-order mark\n"
+              L" -o, --output=FILENAME ... Where the log goes\n"
+              L" -T, --throttle=N ...      Speed\n"
+              L" -t, --tolerence=PERC ...  Tolerance\n");
+    p.add_option(7, L"-n", L"--no-text", 1, L"");
+    EXPECT_EQ(p.usage_text(L"", vandel::usage_layout()),
+              L"  -B, --bom           Byte-order mark\n"
+              L"  -n, --no-text\n"
+              L"  -o, --output=FILENAME\n"
+              L"                      Where the log goes\n"
+              L"  -T, --throttle=N    Speed\n"
+              L"  -t, --tolerence=PERC\n"
+              L"                      Tolerance\n"
+              L"  -v, --verbose       Say more\n");
 }
 
 TEST(NaturalCompare, OrdersByClassCaseAndNumbers) {

@@ -43,6 +43,7 @@ TEST(Console, ThePromptAsksUntilYesOrNoAndTakesTheEndOfInputAsNo) {
         {{L"y"}, true, 1},         {{L"YES"}, true, 1},       {{L"Yes"}, true, 1},
         {{L"n"}, false, 1},        {{L"No"}, false, 1},       {{L"yEs", L"", L"x", L"N"}, false, 4},
         {{L"maybe", L"y"}, true, 2}, {{}, false, 1},          {{L"later"}, false, 2},
+        {{L" y "}, true, 1},       {{L"\tNo  "}, false, 1},  {{L"y es", L"n"}, false, 2},
     };
     for (const auto& r : rows) {
         scripted_io io(r.answers);

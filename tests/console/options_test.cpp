@@ -85,7 +85,11 @@ TEST(ConsoleOptions, NumbersOfOptionValues) {
     EXPECT_EQ(olvex::parse_real_option(L"50", -1), 50.0);
     EXPECT_EQ(olvex::parse_real_option(L"0.5", -1), 0.5);
     EXPECT_EQ(olvex::parse_real_option(L"50.1", -1), 50.1);
-    for (const wchar_t* bad : {L"", L"x", L"1,5", L"1.5%", L"1.000,5", L"inf"})
+    // The number at the start counts, "." always its point.
+    EXPECT_EQ(olvex::parse_real_option(L"2.5%", -1), 2.5);
+    EXPECT_EQ(olvex::parse_real_option(L"1,5", -1), 1.0);
+    EXPECT_EQ(olvex::parse_real_option(L"1.000,5", -1), 1.0);
+    for (const wchar_t* bad : {L"", L"x", L"%2", L"inf", L"1e999"})
         EXPECT_EQ(olvex::parse_real_option(bad, -1), -1) << bad;
 }
 

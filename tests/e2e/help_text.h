@@ -71,36 +71,39 @@
     "Oblivar\n" \
     "Usage: olvex [options] PATHS\n" \
     "\n" \
-    "  -a, --abort-on-error \n" \
+    "  -a, --abort-on-error\n" \
     "                      Abort wiping operation on first error\n" \
     "  -B, --bom           Include BOM when writing output to file\n" \
     "  -b, --verbose       Verbose output\n" \
     "  -d, --dev-list      List physical devices\n" \
-    "  -e, --empty-recycler \n" \
+    "  -e, --empty-recycler\n" \
     "                      Empty recycler when cleaning free space on drive\n" \
     "  -h, --help          Display help information\n" \
     "  -i, --leave-dirs    Do not remove empty directories when wiping files\n" \
     "  -k, --skip-confirm  Skip user confirmation when wiping (use with care)\n" \
     "  -l, --vol-list      List drive volumes\n" \
-    "  -m, --mod-time = <DATE> \n" \
-    "                      Wipe old files only, i.e. only those modified before this time\n" \
-    "  -o, --output = <FILENAME> \n" \
+    "  -m, --mod-time=DATE Wipe old files only, i.e. only those modified before this time\n" \
+    "  -o, --output=FILENAME\n" \
     "                      Specify logging output directory or full explicit filename (specify 'NONE' to disable)\n" \
-    "  -r, --rename = <COUNT> \n" \
-    "                      Number of times to rename path prior to removal (0 to 26, default 3)\n" \
-    "  -s, --scheme = <SCHEME> \n" \
-    "                      Wiping scheme: zero|ran|vrn|vrn+|vrn++|gost|dod|vsitr|schn|gutm (default \"ran\")\n" \
+    "  -r, --rename=COUNT  Number of times to rename path prior to removal (0 to 26, default 3)\n" \
+    "  -s, --scheme=SCHEME Wiping scheme: zero|ran|vrn|vrn+|vrn++|gost|dod|vsitr|schn|gutm (default \"ran\")\n" \
     "  -S, --silent        Suppress console window (use with care)\n" \
-    "  -T, --throttle = <SPEED> \n" \
+    "  -T, --throttle=SPEED\n" \
     "                      Disk write speed: max|med|slow (default \"max\")\n" \
-    "  -t, --tolerence = <PERC> \n" \
+    "  -t, --tolerence=PERC\n" \
     "                      Error tolerence (0 to 50.0%, default 1.0%)\n" \
     "  -u, --simulation    Simulate the wipe operation (dummy test)\n" \
     "  -v, --version       Output version information\n" \
-    "  -w, --wipe = <TASK> Wipe operation: file|dev|vol|fspc|rcyc\n" \
+    "  -w, --wipe=TASK     Wipe operation: file|dev|vol|fspc|rcyc\n" \
     "  -x, --key-to-exit   Wait for key press before exit (Windows only)\n" \
-    "  -y, --verify = <PASS> \n" \
-    "                      Perform verification pass: last|first|both|none (default \"none\")\n" \
+    "  -y, --verify=PASS   Perform verification pass: last|first|both|none (default \"none\")\n" \
+    "\n" \
+    "--mod-time takes an age or a date (files modified before it are wiped):\n" \
+    "  age   a number and a unit: 90d, 2weeks, \"12 hours\"; units s, m (min), h, d,\n" \
+    "        w, mon (31 days), y (366 days)\n" \
+    "  date  YYYY-MM-DD, YYYYMMDD, YYYY-MM, YYYY-DDD (day of the year); \"/\" for \"-\"\n" \
+    "  time  after a date: Thh, Thh:mm or Thh:mm:ss, with Z (UTC) or an offset such\n" \
+    "        as +02:00; local time without one\n" \
     "\n" \
     "Examples:\n" \
     "\n" \

@@ -28,7 +28,8 @@ TEST_F(input_test, RefusesBadInputWithTheMessageOfTheLastFailingCheck) {
         {{L"--wipe=file", L"--rename=27", x}, L"Invalid file rename value"},
         {{L"--wipe=file", L"--rename=x", x}, L"Invalid file rename value"},
         {{L"--wipe=file", L"--tolerence=50.1", x}, L"Invalid error tolerance value"},
-        {{L"--wipe=file", L"--tolerence=1,5", x}, L"Invalid error tolerance value"},
+        {{L"--wipe=file", L"--tolerence=50.5%", x}, L"Invalid error tolerance value"},
+        {{L"--wipe=file", L"--tolerence=%", x}, L"Invalid error tolerance value"},
         {{L"--wipe=file", L"--mod-time=30", x}, L"Invalid date-time value"},
         {{L"--wipe=file", L"--mod-time=2017-02-29", x}, L"Invalid date-time value"},
         {{L"--wipe=file", L"--mod-time=100years", x}, L"Invalid date-time value"},
@@ -111,6 +112,9 @@ TEST_F(input_test, ThePromptTakesYesNoOrTheEndOfInput) {
         {"", 3, 1, false},
         {"what\n", 3, 2, false},  // then the end of input
         {"YES", 0, 1, true},
+        {"  y \r\n", 0, 1, true},  // blanks around the answer don't count
+        {"\tno \n", 3, 1, false},
+        {"y y\n", 3, 2, false},
     };
     for (const auto& r : rows) {
         make_file(L"t/a.txt", 3000);

@@ -69,14 +69,35 @@ TEST_F(log_test, OutputMayNameTheFileItselfOrNone) {
         olvex({L"--wipe=file", L"-k", L"--simulation", L"--output=NoNe", sb.path(L"x.txt")});
     EXPECT_EQ(none.exit_code, 0);
     EXPECT_FALSE(holds(none.output, L"WARNING"));
+}
 
+TEST_F(log_test, TheLogAskedForIsANewFileOrNothingIsWiped) {
+    make_file(L"x.txt", 10);
+    const std::string kept = read_bytes(sb.path(L"x.txt"));
+
+    // A log that can't be made stops the job before it starts.
     const std::wstring missing = sb.path(L"no-such-folder/job.log");
-    const program_result warned =
-        olvex({L"--wipe=file", L"-k", L"--output=" + missing, sb.path(L"x.txt")});
-    EXPECT_EQ(warned.exit_code, 0) << warned.output;  // the job runs all the same
-    EXPECT_EQ(warned.output.find(utf8(L"WARNING - Failed to open log file: " + missing + L"\n\n")), 0u)
-        << warned.output;
-    EXPECT_FALSE(path_exists(sb.path(L"x.txt")));
+    const program_result failed = olvex({L"--wipe=file", L"-k", L"--output=" + missing, sb.path(L"x.txt")});
+    EXPECT_EQ(failed.exit_code, 1);
+    EXPECT_EQ(failed.output, utf8(L"ERROR - Failed to create log file: " + missing + L"\nNothing was wiped.\n\n"));
+
+    // An existing file, or a link in its place, is never emptied or written: an input error.
+    const std::wstring old_log = sb.path(L"old.log"), victim = sb.path(L"victim.txt");
+    write_bytes(old_log, "last week's log\n");
+    write_bytes(victim, "someone else's file\n");
+    std::vector<std::wstring> taken{old_log};
+    if (make_link(sb.path(L"planted.log"), victim, false)) taken.push_back(sb.path(L"planted.log"));
+    if (make_link(sb.path(L"dangling.log"), sb.path(L"nowhere.txt"), false)) taken.push_back(sb.path(L"dangling.log"));
+    for (const auto& name : taken) {
+        const program_result refused = olvex({L"--wipe=file", L"-k", L"--output=" + name, sb.path(L"x.txt")});
+        EXPECT_EQ(refused.exit_code, 2) << refused.output;
+        EXPECT_TRUE(holds(refused.output, L"\nInput error:\n\nThe log file exists already: " + name + L"\n\n"))
+            << refused.output;
+    }
+    EXPECT_EQ(read_bytes(old_log), "last week's log\n");
+    EXPECT_EQ(read_bytes(victim), "someone else's file\n");
+    EXPECT_FALSE(path_exists(sb.path(L"nowhere.txt")));
+    EXPECT_EQ(read_bytes(sb.path(L"x.txt")), kept);
 }
 
 TEST_F(log_test, InputErrorsReachTheLogToo) {

@@ -49,6 +49,14 @@ TEST_F(targets_test, ListsTheDevicesAndVolumes) {
     EXPECT_TRUE(holds(volumes.output, L"\n  Device IDs: 1\n\n")) << volumes.output;
 
     EXPECT_EQ(olvex_images({}, {L"--dev-list"}).output, "\nPhysical Devices...\n\nNONE\n\n");
+    // A device that can't be opened is noted, its name shown safely.
+#ifdef _WIN32
+    const std::wstring gone = sb.path(L"gone.img"), gone_shown = gone;
+#else
+    const std::wstring gone = sb.path(L"gone\n.img"), gone_shown = sb.path(L"gone\\x0A.img");
+#endif
+    EXPECT_EQ(olvex_images({L"--device=4|" + gone + L"|-"}, {L"--dev-list"}).output,
+              utf8(L"\nPhysical Devices...\n\nDRIVE ID 4\n  Name: " + gone_shown + L"\n  Could not be opened\n\n"));
     EXPECT_EQ(olvex_images({}, {L"--vol-list"}).output, "\nDrive Volumes...\n\nNONE\n\n");
 
     // Both listings asked for: the volumes are listed, then the input error follows.

@@ -27,6 +27,23 @@ TEST(OsText, ValidUtf8DecodesToUtf16Units) {
     }
 }
 
+TEST(OsText, PrintableNamesEscapeWhatCouldForgeOrBreakALine) {
+    struct row {
+        std::wstring name;
+        std::wstring shown;
+    } rows[] = {
+        {L"plain name.txt", L"plain name.txt"},
+        {L"C:\\Temp\\a b", L"C:\\Temp\\a b"},
+        {L"a\nb\rc\td", L"a\\x0Ab\\x0Dc\\x09d"},
+        {units({'x', 0x1B, '[', '2', 'J', 0x7F}), L"x\\x1B[2J\\x7F"},
+        {vandel::from_os_bytes("bad\xFF\xC3"), L"bad\\xFF\\xC3"},
+        {units({0xE9, 0x20AC, 0xD83D, 0xDE00}), units({0xE9, 0x20AC, 0xD83D, 0xDE00})},  // a pair stays
+        {units({'a', 0xD800, 'b', 0xDFFF}), L"a\\uD800b\\uDFFF"},
+        {units({0x85, 0x9B, 0x2028, 0x202E, 0x2067}), L"\\u0085\\u009B\\u2028\\u202E\\u2067"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(vandel::printable_name(r.name), r.shown);
+}
+
 TEST(OsText, InvalidBytesTravelAsEscapesAndComeBackByteForByte) {
     const std::string names[] = {
         "\xFF",              // never valid
