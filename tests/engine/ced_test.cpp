@@ -106,6 +106,16 @@ TEST(JobLog, ErrorAndWarningBlocks) {
                               L"ERROR: Operation failed", L"Warning: w"}));
 }
 
+TEST(JobLog, NamesCannotBreakOrForgeLines) {
+    olvex::ced c;
+    const std::wstring forged = L"x\nFINISHED: All Done OK";
+    c.begin_line(forged);
+    c.end_line(1);
+    c.log_error(olvex::err_access_denied, forged + std::wstring(1, wchar_t(0xDCFF)), L"", false);
+    EXPECT_EQ(take(c), (lines{L"x\\x0AFINISHED: All Done OK ... OK", L"ERROR: Access denied",
+                              L"Path: x\\x0AFINISHED: All Done OK\\xFF"}));
+}
+
 TEST(JobLog, HeaderAtTheClocksTime) {
     oblivar::test::manual_clock clock(1781016307000LL);
     olvex::ced c;

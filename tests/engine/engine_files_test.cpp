@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -189,6 +190,21 @@ TEST_F(EngineFiles, LinksLoseOnlyTheirNames) {
                                L"Path: " + folder(L"t/dir-link")}));
     EXPECT_TRUE(job.has_block({L"Warning: File is a symbolic link. Only the link will be removed.",
                                L"Path: " + sb.path(L"t/file-link")}));
+}
+
+TEST_F(EngineFiles, NamesThatAreNoTextAreWipedAndShownEscaped) {
+    if (native_separator() == L'\\') GTEST_SKIP() << "Windows names hold no control characters";
+    const std::wstring forged = L"n\nFINISHED: All Done OK", bad = std::wstring(L"b") + wchar_t(0xDCFF) + wchar_t(0xDC80);
+    make_dirs(sb.path(L"t/") + bad);
+    write_bytes(sb.path(L"t/") + forged, "forged");
+    write_bytes(sb.path(L"t/") + bad + L"/x", "x");
+    job_options o = job_of(olvex::job_files);
+    o.verbose = 1;
+    EXPECT_EQ(job.run({sb.path(L"t")}, o), olvex::state_done) << job.dump();
+    EXPECT_FALSE(path_exists(sb.path(L"t")));
+    EXPECT_TRUE(job.has(sb.path(L"t/n\\x0AFINISHED: All Done OK ... OK"))) << job.dump();
+    EXPECT_TRUE(job.has(sb.path(L"t/b\\xFF\\x80/x ... OK"))) << job.dump();
+    EXPECT_EQ(std::count(job.log.begin(), job.log.end(), L"FINISHED: All Done OK"), 1);
 }
 
 // A front end's view while the job waits for its go-ahead, and what the go-ahead decides.
