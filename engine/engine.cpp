@@ -160,7 +160,9 @@ void engine::run() {
         st.state = state_analysing;
         ced_.set_status(st);
 
-        if (!analyse()) {
+        const bool analysed = analyse();
+        job_.folders.clear();  // reopened and checked again when the wipe needs them
+        if (!analysed) {
             // Whatever stopped the analysis, its failed items are counted.
             tally_results(false);
             st.state = state_failed;
@@ -192,6 +194,7 @@ void engine::run() {
             }
             st.state = tally_results(true);
         }
+        job_.folders.clear();
     } catch (const thread_interrupt&) {
         st.state = state_aborted;
         st.errors |= err_aborted;
@@ -227,11 +230,13 @@ bool engine::process_items(uint32_t scheme, bool& anything_done) {
                 ced_.add_line(L"WIPING FILES IN: " + folder);
                 last_folder = folder;
             }
-            result = wipe_file_item(path, scheme, (item.flags & item_remove) != 0, (item.flags & item_read_only) != 0);
+            result = wipe_file_item(index, scheme, (item.flags & item_remove) != 0, (item.flags & item_read_only) != 0);
+            error_code gone = 0;
+            std::wstring note;
             if (result != 0) {
                 set_result_up(index, result);
                 job_.items[i].flags &= static_cast<uint16_t>(~item_remove);
-            } else if (vandel::path_kind(path) == vandel::kind_file) {
+            } else if (reach_item(index, gone, note)) {
                 job_.items[i].flags |= item_remove;  // kept by the writer: the removal phase takes it
             } else {
                 job_.items[i].flags &= static_cast<uint16_t>(~item_remove);
@@ -264,10 +269,10 @@ bool engine::remove_paths() {
             ced_.add_line(L"REMOVING PATHS...");
             announced = true;
         }
-        const std::wstring path = full_path(i);
         const bool line_open = options_.verbose || item.parent < 0;
-        if (line_open) ced_.begin_line(path);
+        if (line_open) ced_.begin_line(full_path(i));
         error_code code = item.result;
+        std::wstring note;
         if (code == 0) {
             check_point(false);
             if (options_.simulate) {
@@ -275,8 +280,13 @@ bool engine::remove_paths() {
                 continue;
             }
             if (item.flags & item_folder) sleep(2);
-            file_writer remover(writer_overwrite, options_.rename_count);
-            code = remover.rename_and_delete(path, options_.rename_count, true);
+            const vandel::folder_handle* holder = reach_item(i, code, note);
+            if (holder) {
+                file_writer remover(writer_overwrite, options_.rename_count);
+                code = remover.rename_and_delete(*holder, folder_chain::entry_name(job_.items, i), item.id,
+                                                 options_.rename_count, true);
+                note = remover.result_note();
+            }
             if (code == 0) {
                 ced_.end_line(1);
                 continue;
@@ -284,8 +294,7 @@ bool engine::remove_paths() {
         }
         set_result_up(i, code);
         if (line_open) ced_.end_line(3);
-        // Without a line of its own, the error names the path.
-        ced_.log_error(code, line_open ? L"" : path, L"", true);
+        ced_.log_error(code, L"", note, true);
     }
     return attempted;
 }

@@ -7,6 +7,7 @@
 // go-ahead, wipes every item through one stepping loop (pacing, throttling, pause and abort),
 // removes what it wiped, and closes the log with the totals report.
 #include "engine/ced.h"
+#include "engine/folder_chain.h"
 #include "engine/item_tree.h"
 #include "engine/job.h"
 #include "engine/thread.h"
@@ -75,11 +76,12 @@ protected:
     // Sleeps ms (nothing for 0 or less), then throws thread_interrupt after an abort.
     void sleep(int32_t ms);
     // Runs an opened writer or cleaner to its end with pacing, throttling, pause and abort, and
-    // writes the item's lines (errors name path). Returns the item's error_code; an abort is
-    // thrown again as thread_interrupt once the item's lines are written.
-    error_code drive_poller(poller& p, const std::wstring& caption, const std::wstring& path);
-    // The handlers of one item each; they return the item's error_code.
-    error_code wipe_file_item(const std::wstring& path, uint32_t scheme, bool remove, bool read_only);
+    // writes the item's lines. Returns the item's error_code; an abort is thrown again as
+    // thread_interrupt once the item's lines are written.
+    error_code drive_poller(poller& p, const std::wstring& caption);
+    // The handlers of one item each; they return the item's error_code. A file is written only
+    // when it is still the one the analysis found, reached through its folders.
+    error_code wipe_file_item(int64_t index, uint32_t scheme, bool remove, bool read_only);
     error_code wipe_volume(const std::wstring& path, uint32_t scheme, const std::wstring& identity);
     error_code wipe_device(const std::wstring& path, uint32_t scheme, const std::wstring& identity);
     error_code clean_free_space(const std::wstring& path, uint32_t scheme, bool empty_recycler);
@@ -110,9 +112,15 @@ protected:
     int32_t tally_results(bool final);
     // Appends an item for path (joined to parent_folder) with parent as its parent.
     void item_from_path(const std::wstring& path, const std::wstring& parent_folder, int64_t parent);
-    // Appends an item for every entry of folder that matches pattern. Returns false when the
-    // folder can't be listed or, for a pattern other than "*", nothing matched.
-    bool expand_folder(const std::wstring& folder, int64_t parent, const std::wstring& pattern);
+    // Appends an item for every entry that matches pattern of the folder item parent, or with
+    // parent -1 of the folder at path folder (names then hold full paths). An entry that can't be
+    // described becomes a failed item. Returns 1, 0 when nothing matched, -1 when the folder
+    // can't be listed.
+    int expand_folder(const std::wstring& folder, int64_t parent, const std::wstring& pattern);
+    // Returns the item's holder folder when the item is still the one analysed there, else null
+    // with its code and note (0 when it is).
+    const vandel::folder_handle* reach_item(int64_t index, error_code& code, std::wstring& note,
+                                            struct vandel::file_info* found = nullptr);
     // Decides for a file item what is wiped, removed or left alone; logs links and read-only files.
     void analyse_file(int64_t index, const std::wstring& path);
     std::wstring full_path(int64_t index) const;
@@ -143,6 +151,8 @@ protected:
         vandel::stopwatch step_watch;
         // Raw targets by item: what the writer must find again when it opens them.
         std::map<int64_t, std::wstring> identities;
+        // The folders of the tree, reached from their roots.
+        folder_chain folders;
     };
 
     // Clears the job: default options, no title or paths, fresh job data and status.

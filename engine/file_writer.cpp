@@ -8,15 +8,9 @@
 
 namespace olvex {
 
-namespace {
-
-// True only when the folder could be listed and holds nothing.
-bool is_empty_folder(const std::wstring& path) {
-    std::vector<std::wstring> entries;
-    return vandel::list_directory(path, entries, vandel::list_files | vandel::list_folders | vandel::list_hidden) == 0;
+std::wstring changed_note() {
+    return L"It changed since the analysis (another file or a link is in its place); it was left alone.";
 }
-
-}  // namespace
 
 file_writer::file_writer(int32_t mode, int32_t rename_count, std::unique_ptr<vandel::file_stream> stream)
     : base_writer(mode, std::move(stream)), rename_count_(rename_count) {}
@@ -32,33 +26,90 @@ std::wstring file_writer::random_name(uint64_t n) {
     return name;
 }
 
-error_code file_writer::rename_and_delete(const std::wstring& path, int32_t count, bool missing_is_error) {
-    struct vandel::file_info info;
-    const int kind = vandel::file_info(path, info);
-    if (kind == vandel::kind_missing) return missing_is_error ? err_path_not_found : 0;
-    // Renaming a folder that still holds something would hide what was kept under a random name.
-    // A link or junction loses only its own name, whatever it points to.
-    if (kind == vandel::kind_folder && !info.reparse_point && !is_empty_folder(path)) return err_dir_not_empty;
+std::wstring file_writer::result_note() const {
+    return changed_ ? changed_note() : base_writer::result_note();
+}
 
-    std::wstring current = vandel::remove_trailing_separator(path);
-    const std::wstring folder = vandel::directory_part(current);
-    const uint64_t n = std::max<uint64_t>(current.size() - folder.size(), 8);
+error_code file_writer::open_at(const vandel::folder_handle& folder, const std::wstring& name,
+                                const vandel::file_id& expected, uint32_t scheme_word) {
+    folder_ = nullptr;
+    changed_ = false;
+    const error_code code = open_with(
+        scheme_word, 0, [&](uint32_t flags) { return target().open_at(folder, name, flags); },
+        [&] {
+            struct vandel::file_info found;
+            if (folder.entry(name, found) == vandel::kind_missing) return err_path_not_found;
+            changed_ = found.id != expected || found.reparse_point;
+            return err_access_denied;
+        });
+    if (code != 0) return code;
+    if (target().id() != expected) {
+        // Another file took the name since the analysis: not one byte goes to it.
+        reset();
+        set_state(writer_closed, err_access_denied);
+        changed_ = true;
+        return err_access_denied;
+    }
+    folder_ = &folder;
+    name_ = name;
+    id_ = expected;
+    return 0;
+}
+
+error_code file_writer::rename_and_delete(const std::wstring& path, int32_t count, bool missing_is_error) {
+    const std::wstring text = vandel::remove_trailing_separator(path);
+    const std::wstring name = vandel::file_name_part(text, true);
+    std::wstring dir = vandel::directory_part(text);
+    vandel::folder_handle folder;
+    struct vandel::file_info found;
+    if (!vandel::is_entry_name(name) || !folder.open(dir.empty() ? L"." : dir)) {
+        changed_ = false;
+        if (vandel::path_kind(path) == vandel::kind_missing) return missing_is_error ? err_path_not_found : 0;
+        return err_access_denied;
+    }
+    folder.entry(name, found);
+    return rename_and_delete(folder, name, found.id, count, missing_is_error);
+}
+
+error_code file_writer::rename_and_delete(const vandel::folder_handle& folder, const std::wstring& name,
+                                          const vandel::file_id& expected, int32_t count, bool missing_is_error) {
+    changed_ = false;
+    struct vandel::file_info info;
+    // Every step acts on this entry only while it is still the one expected.
+    auto still_expected = [&](const std::wstring& n) {
+        if (folder.entry(n, info) == vandel::kind_missing) return false;
+        changed_ = info.id != expected;
+        return !changed_;
+    };
+    if (!still_expected(name)) return changed_ ? err_access_denied : missing_is_error ? err_path_not_found : 0;
+    const bool is_folder = info.kind == vandel::kind_folder;
+    if (is_folder && !info.reparse_point) {
+        // Renaming a folder that still holds something would hide what was kept under a random
+        // name. A link or junction loses only its own name, whatever it points to.
+        vandel::folder_handle inside;
+        std::vector<vandel::folder_entry> entries;
+        if (!inside.open(folder, name) || inside.id() != expected || inside.list(entries) != 0) return err_dir_not_empty;
+    }
+
+    std::wstring current = name;
+    const uint64_t n = std::max<uint64_t>(name.size(), 8);
     error_code result = 0;
     for (int32_t i = 0; i < count; ++i) {
-        std::wstring renamed = folder + random_name(n);
-        if (!vandel::move_file(current, renamed, false)) {
+        std::wstring renamed = random_name(n);
+        if (!folder.rename(current, renamed)) {
             vandel::sleep_ms(150);
-            renamed = folder + random_name(n);  // a fresh name, in case the first one was taken
-            if (!vandel::move_file(current, renamed, false)) {
+            renamed = random_name(n);  // a fresh name, in case the first one was taken
+            if (!folder.rename(current, renamed)) {
                 result = err_rename_failed;
                 break;
             }
         }
         current = renamed;
     }
-    if (!vandel::remove_path(current, false)) {
+    if (!still_expected(current)) return changed_ ? err_access_denied : result;
+    if (!folder.remove(current, is_folder)) {
         vandel::sleep_ms(150);
-        if (vandel::path_kind(current) != vandel::kind_missing && !vandel::remove_path(current, false))
+        if (folder.entry(current, info) != vandel::kind_missing && !folder.remove(current, is_folder))
             return err_access_denied;
     }
     return result;
@@ -78,7 +129,9 @@ error_code file_writer::close() {
     }
     target().close();  // a failed resize may have closed it already
     set_state(writer_closed, 0);
-    if (rename_count_ >= 0) set_state(writer_closed, rename_and_delete(path, rename_count_, true));
+    if (rename_count_ < 0) return 0;
+    set_state(writer_closed, folder_ ? rename_and_delete(*folder_, name_, id_, rename_count_, true)
+                                     : rename_and_delete(path, rename_count_, true));
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // cuts it to zero length, renames it to random names and deletes it. Its renaming and deleting
 // also serves on its own for folders and left-over paths.
 #include "engine/writer.h"
+#include "vandel/folder_handle.h"
 #include "vandel/random.h"
 
 #include <cstdint>
@@ -10,6 +11,9 @@
 #include <string>
 
 namespace olvex {
+
+// The note for a file or folder that is not the one the analysis found any more.
+std::wstring changed_note();
 
 class file_writer : public base_writer {
 public:
@@ -21,6 +25,16 @@ public:
     // Sets the mode unless the writer is active.
     void set_mode(int32_t mode);
 
+    // Opens the entry name of folder to overwrite it in place, never through a link, and only
+    // when it is still expected (the file the analysis found). Returns as open; 32 when it is
+    // another file now (changed() tells), 8 when it is gone. folder must stay open until close.
+    error_code open_at(const vandel::folder_handle& folder, const std::wstring& name, const vandel::file_id& expected,
+                       uint32_t scheme_word);
+    // True when the last open_at, close or rename_and_delete found another file or folder than
+    // the one expected, and so left it alone.
+    bool changed() const { return changed_; }
+    std::wstring result_note() const override;
+
     // Returns n random lower-case letters.
     std::wstring random_name(uint64_t n);
 
@@ -30,6 +44,10 @@ public:
     // folder that is not empty; 32 when it could not be deleted; 0x1000 when a rename failed
     // (renaming stops there, and the path is deleted under its last name).
     error_code rename_and_delete(const std::wstring& path, int32_t count, bool missing_is_error);
+    // The same for the entry name of folder, and only while it is expected: a file or folder
+    // found in its place that is another one gives 32 (changed() tells) and is left alone.
+    error_code rename_and_delete(const vandel::folder_handle& folder, const std::wstring& name,
+                                 const vandel::file_id& expected, int32_t count, bool missing_is_error);
 
     // Closes a finished job. When the overwrite succeeded, the file is cut to 0 and, unless the
     // rename count is negative, renamed and deleted (that outcome becomes the job's result). A
@@ -40,6 +58,11 @@ public:
 private:
     int32_t rename_count_;
     vandel::lcg_random names_;
+    // Where open_at found the file: close renames and deletes it there.
+    const vandel::folder_handle* folder_ = nullptr;
+    std::wstring name_;
+    vandel::file_id id_;
+    bool changed_ = false;
 };
 
 }  // namespace olvex

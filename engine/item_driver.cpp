@@ -28,7 +28,7 @@ void engine::sleep(int32_t ms) {
     if (is_abort_requested()) throw thread_interrupt();
 }
 
-error_code engine::drive_poller(poller& p, const std::wstring& caption, const std::wstring& path) {
+error_code engine::drive_poller(poller& p, const std::wstring& caption) {
     job_status& st = job_.status;
     if (options_.simulate) {
         ced_.log_warning(L"Safety lock protection error", L"", false);
@@ -115,11 +115,13 @@ error_code engine::drive_poller(poller& p, const std::wstring& caption, const st
     const bool bad = p.bad_write_bytes() != 0 || p.bad_verify_bytes() != 0;
     if (file_mode) ced_.end_line(result != 0 ? 3 : bad ? 2 : 1);
     if (p.bad_write_bytes() != 0)
-        ced_.log_warning(L"Bad i/o - " + size_text(p.bad_write_bytes()) + L" could not be written", L"", false);
+        ced_.log_warning((p.met_full_disk() ? L"Disk full - " : L"Bad i/o - ") + size_text(p.bad_write_bytes()) +
+                             L" could not be written",
+                         L"", false);
     if (p.bad_verify_bytes() != 0)
         ced_.log_warning(L"Bad Verify - " + size_text(p.bad_verify_bytes()) + L" does not verify", L"", false);
     if (result != 0)
-        ced_.log_error(result, path, L"", false);
+        ced_.log_error(result, L"", p.result_note(), false);
     else if (!file_mode)
         ced_.add_line(bad ? L"Finished" : L"Finished OK");
     else if (!bad)
@@ -129,38 +131,36 @@ error_code engine::drive_poller(poller& p, const std::wstring& caption, const st
     return result;
 }
 
-error_code engine::wipe_file_item(const std::wstring& path, uint32_t scheme, bool remove, bool read_only) {
+error_code engine::wipe_file_item(int64_t index, uint32_t scheme, bool remove, bool read_only) {
     job_status& st = job_.status;
+    const std::wstring path = full_path(index);
     const std::wstring caption = options_.verbose ? path : vandel::file_name_part(path, true);
-    if (options_.simulate) {
-        ced_.begin_line(caption);
-        // An empty file is as wipeable as any: only a file that can't be found fails.
-        const int64_t size = vandel::file_size(vandel::normalize_path(path));
-        if (size >= 0) {
-            st.done_bytes += size;
-            st.pass_bytes += size;
-            ced_.end_line(1);
-            return 0;
-        }
-        ced_.end_line(3);
-        return err_path_not_found;
-    }
-
     auto refuse = [&](error_code code, const std::wstring& note) {
         ced_.begin_line(caption);
         ced_.end_line(3);
-        ced_.log_error(code, path, note, true);
+        ced_.log_error(code, L"", note, true);
         return code;
     };
-    struct vandel::file_info info;
-    if (vandel::file_info(path, info) != vandel::kind_missing && info.reparse_point)
-        return refuse(err_access_denied, L"The file has become a link since it was analysed; it was not written.");
-    if (read_only && !vandel::set_file_attributes(path, 0))
-        return refuse(err_access_denied, L"The read-only attribute could not be cleared.");
+    error_code code = 0;
+    std::wstring note;
+    struct vandel::file_info found;
+    const vandel::folder_handle* holder = reach_item(index, code, note, &found);
+    if (!holder) return refuse(code, note);
+    if (options_.simulate) {
+        // An empty file is as wipeable as any: only one that is not there any more fails.
+        ced_.begin_line(caption);
+        st.done_bytes += static_cast<int64_t>(found.size);
+        st.pass_bytes += static_cast<int64_t>(found.size);
+        ced_.end_line(1);
+        return 0;
+    }
 
+    const std::wstring name = folder_chain::entry_name(job_.items, index);
+    if (read_only && !holder->set_attributes(name, 0))
+        return refuse(err_access_denied, L"The read-only attribute could not be cleared.");
     file_writer writer(writer_overwrite, remove ? options_.rename_count : -1);
-    writer.open(path, scheme, 0);
-    return drive_poller(writer, caption, path);
+    writer.open_at(*holder, name, job_.items[static_cast<size_t>(index)].id, scheme);
+    return drive_poller(writer, caption);
 }
 
 }  // namespace olvex

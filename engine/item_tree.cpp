@@ -1,6 +1,7 @@
 #include "engine/item_tree.h"
 
 #include "engine/engine.h"
+#include "engine/file_writer.h"
 #include "vandel/files.h"
 #include "vandel/locale.h"
 #include "vandel/strings.h"
@@ -107,20 +108,34 @@ void engine::set_flags_up(int64_t index, uint16_t flags, bool set) {
     }
 }
 
+namespace {
+
+// Gives the item what the analysis found of its entry.
+void record(job_item& item, const struct vandel::file_info& info) {
+    item.id = info.id;
+    item.write_time = info.write_time;
+    item.special = info.special;
+    if (info.reparse_point) item.flags |= item_link;
+    if (info.attributes & vandel::attr_read_only) item.flags |= item_read_only;
+}
+
+}  // namespace
+
 void engine::item_from_path(const std::wstring& path, const std::wstring& parent_folder, int64_t parent) {
     const std::wstring full = parent_folder.empty() ? path : vandel::add_trailing_separator(parent_folder) + path;
     job_item item;
     item.parent = parent;
     struct vandel::file_info info;
     const int kind = vandel::file_info(full, info);
-    if (info.reparse_point) item.flags |= item_link;
     if (kind == vandel::kind_folder) {
+        record(item, info);
         item.flags |= item_folder;
+        item.flags &= static_cast<uint16_t>(~item_read_only);
         item.set_name(vandel::add_trailing_separator(path));
     } else if (kind == vandel::kind_file) {
+        record(item, info);
         item.set_name(path);
         item.size = static_cast<int64_t>(info.size);
-        if (info.attributes & vandel::attr_read_only) item.flags |= item_read_only;
     } else {
         item.set_name(path);
         const std::wstring folder = vandel::directory_part(full);
@@ -132,12 +147,18 @@ void engine::item_from_path(const std::wstring& path, const std::wstring& parent
     job_.items.push_back(std::move(item));
 }
 
-bool engine::expand_folder(const std::wstring& folder, int64_t parent, const std::wstring& pattern) {
-    const std::wstring dir = vandel::add_trailing_separator(folder.empty() ? L"." : folder);
-    // Read without following: a folder that became a link since it was looked at is not listed.
-    std::vector<vandel::detail::dir_entry> entries;
-    if (vandel::detail::read_directory(vandel::normalize_path(dir), false, entries) <= 0)
-        return false;
+int engine::expand_folder(const std::wstring& folder, int64_t parent, const std::wstring& pattern) {
+    // Listed through its open handle: a folder that became a link since it was looked at, or
+    // was replaced, is not listed, and no path length limits how deep the tree goes.
+    vandel::folder_handle own;
+    const vandel::folder_handle* dir = nullptr;
+    if (parent >= 0) {
+        if (job_.folders.folder(job_.items, parent, dir) != folder_chain::reached) return -1;
+    } else if (own.open(folder.empty() ? L"." : folder)) {
+        dir = &own;
+    }
+    std::vector<vandel::folder_entry> entries;
+    if (!dir || dir->list(entries) < 0) return -1;
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
         return vandel::comp_fn<std::wstring>()(a.name, b.name);
     });
@@ -145,26 +166,53 @@ bool engine::expand_folder(const std::wstring& folder, int64_t parent, const std
     bool matched = false;
     for (const auto& e : entries) {
         if (!every && !wildcard_match(e.name, pattern)) continue;
-        const std::wstring full = (folder.empty() ? L"" : dir) + e.name;
-        struct vandel::file_info info;
-        const int kind = vandel::file_info(full, info);
-        if (kind == vandel::kind_missing) continue;  // gone since the listing
         matched = true;
         job_item item;
         item.parent = parent;
-        std::wstring name = parent < 0 ? full : e.name;
-        if (info.reparse_point) item.flags |= item_link;
-        if (info.attributes & vandel::attr_read_only) item.flags |= item_read_only;
-        if (kind == vandel::kind_folder) {
-            item.flags |= item_folder;
-            name = vandel::add_trailing_separator(name);
+        std::wstring name = parent < 0 ? vandel::add_trailing_separator(folder.empty() ? L"." : folder) + e.name : e.name;
+        if (e.info.kind == vandel::kind_missing) {
+            // There, but out of reach: counted as inaccessible, never silently passed over.
+            item.result = err_access_denied;
         } else {
-            item.size = static_cast<int64_t>(info.size);
+            record(item, e.info);
+            if (e.info.kind == vandel::kind_folder) {
+                item.flags |= item_folder;
+                name = vandel::add_trailing_separator(name);
+            } else {
+                item.size = static_cast<int64_t>(e.info.size);
+            }
         }
         item.set_name(name);
         job_.items.push_back(std::move(item));
     }
-    return every || matched;
+    return every || matched ? 1 : 0;
+}
+
+const vandel::folder_handle* engine::reach_item(int64_t index, error_code& code, std::wstring& note,
+                                                struct vandel::file_info* found) {
+    struct vandel::file_info info;
+    const vandel::folder_handle* holder = nullptr;
+    int why = job_.folders.holder(job_.items, index, holder);
+    if (why == folder_chain::reached) {
+        const int kind = holder->entry(folder_chain::entry_name(job_.items, index), info);
+        why = folder_chain::compare(job_.items[static_cast<size_t>(index)], kind, info);
+    }
+    if (found) *found = info;
+    code = 0;
+    note.clear();
+    switch (why) {
+    case folder_chain::reached: return holder;
+    case folder_chain::missing: code = err_path_not_found; break;
+    case folder_chain::changed:
+        code = err_access_denied;
+        note = changed_note();
+        break;
+    default:
+        code = err_access_denied;
+        note = L"The folder that holds it could not be opened.";
+        break;
+    }
+    return nullptr;
 }
 
 int32_t engine::tally_results(bool final) {
@@ -224,9 +272,15 @@ bool engine::analyse() {
             set_result_up(index, items[i].result);
             if (!items[i].takes_part()) items[i].flags |= item_failed;
         } else if (flags & item_pattern) {
-            if (!expand_folder(vandel::directory_part(p), -1, vandel::file_name_part(p, true))) {
+            const int listed = expand_folder(vandel::directory_part(p), -1, vandel::file_name_part(p, true));
+            if (listed < 0) {
                 items[i].result = err_access_denied;
                 ced_.log_error(err_access_denied, p, L"Failed to get directory listing.", true);
+            } else if (listed == 0) {
+                // Nothing to wipe is not what was asked for: the job must not read as done.
+                items[i].result = err_path_not_found;
+                items[i].flags |= item_failed;
+                ced_.log_error(err_path_not_found, p, L"Nothing matches the wildcard.", true);
             }
         } else if (flags & item_folder) {
             if (options_.leave_dirs || (flags & item_recycler))
@@ -239,7 +293,7 @@ bool engine::analyse() {
                     st.warnings |= warn_links;
                     ced_.log_warning(L"Directory is a symbolic link. Only the link will be removed.", p, true);
                 }
-            } else if (!expand_folder(p, index, L"*")) {
+            } else if (expand_folder(p, index, L"*") < 0) {
                 if (type == job_files) {
                     items[i].result = err_access_denied;
                     ced_.log_error(err_access_denied, p, L"Failed to get directory listing.", true);
@@ -303,10 +357,8 @@ void engine::analyse_file(int64_t index, const std::wstring& p) {
         return;
     }
     if (options_.modified_before > 0) {
-        struct vandel::file_info info;
-        vandel::file_info(p, info);
         // A file whose time can't be told may be newer than the limit: it stays.
-        if (info.write_time == -1 || info.write_time >= options_.modified_before) {
+        if (item.write_time == -1 || item.write_time >= options_.modified_before) {
             set_flags_up(index, wipe_and_remove, false);
             return;
         }
@@ -316,8 +368,13 @@ void engine::analyse_file(int64_t index, const std::wstring& p) {
         // Only the name goes; what it names (or, on POSIX, the device, FIFO or socket) is never written.
         item.flags |= item_remove;
         if (options_.job_type == job_files) {
+            static const wchar_t* const what[] = {L"a symbolic link", L"a device node", L"a FIFO", L"a socket"};
+            const std::wstring kind = item.special < 4 ? what[item.special] : what[0];
             st.warnings |= warn_links;
-            ced_.log_warning(L"File is a symbolic link. Only the link will be removed.", p, true);
+            ced_.log_warning(item.special == vandel::special_none
+                                 ? L"File is a symbolic link. Only the link will be removed."
+                                 : L"File is " + kind + L". Only its name will be removed.",
+                             p, true);
         }
         return;
     }

@@ -31,6 +31,10 @@ struct job_item {
     int64_t size = 0;
     int64_t parent = -1;  // -1 for a root, whose name is its whole path
     int32_t result = 0;   // error_code; 0 = not failed
+    // What the analysis found: nothing is written, renamed or removed unless it is still this.
+    vandel::file_id id;
+    int64_t write_time = -1;  // files: seconds since 1970 UTC; -1 unknown
+    uint8_t special = vandel::special_none;
 
     // Stores the name one byte a character when every character is below 256, else as UTF-16.
     void set_name(const std::wstring& text);

@@ -5,6 +5,7 @@
 #include "engine/cleaner.h"
 #include "engine/drive_writer.h"
 #include "engine/drives.h"
+#include "engine/targets.h"
 #include "vandel/files.h"
 #include "vandel/strings.h"
 #include "vandel/version.h"
@@ -48,10 +49,10 @@ bool engine::add_target_item(const std::wstring& path) {
     job_status& st = job_.status;
     const int64_t index = static_cast<int64_t>(job_.items.size());
     job_item item;
-    // An error names the path given when the line above it can't.
-    auto fail = [&](error_code code, const std::wstring& note, bool named) {
+    // The lines above an error name the target.
+    auto fail = [&](error_code code, const std::wstring& note) {
         item.result = code;
-        ced_.log_error(code, named ? L"" : path, note, false);
+        ced_.log_error(code, L"", note, false);
     };
     switch (options_.job_type) {
     case job_volumes: {
@@ -60,23 +61,26 @@ bool engine::add_target_item(const std::wstring& path) {
         item.flags = item_volume;
         ced_.add_line(L"VOLUME: (" + root + L")");
         if (root.empty() || drive_kind(root) == kind_none) {
-            fail(err_path_not_found, L"Volume path is invalid", !root.empty());
+            fail(err_path_not_found, L"Volume path is invalid");
         } else if (is_system_volume(root)) {
-            fail(err_access_denied, L"Wiping the system volume is prohibited", true);
+            fail(err_access_denied, L"Wiping the system volume is prohibited");
         } else {
             std::wstring serial, identity;
             uint64_t size = 0;
             const int32_t found = probe_target(root, serial, size, identity);
+            ced_.add_line(L"Serial: " + serial);
+            ced_.add_line(L"Free  : " + size_text(size));
             if (found == 2) {
-                fail(err_access_denied, L"Failed to access volume information", true);
+                fail(err_access_denied, L"Failed to access volume information");
             } else {
-                ced_.add_line(L"Serial: " + serial);
-                ced_.add_line(L"Free  : " + size_text(size));
                 st.total_bytes += static_cast<int64_t>(size);
-                if (found == 1)
-                    fail(err_admin_required, L"Insufficient privileges to write to this drive", true);
-                else
+                if (found == 0)
                     job_.identities[index] = identity;
+                else if (targets().volume_device(root).empty())
+                    // A file system of memory or of the network: no block device holds it.
+                    fail(err_not_available, L"This volume has no block device of its own; it can't be wiped as a whole");
+                else
+                    fail(err_admin_required, L"Insufficient privileges to write to this drive");
             }
         }
         ced_.add_blank_line();
@@ -89,25 +93,29 @@ bool engine::add_target_item(const std::wstring& path) {
         ced_.add_line(L"DEVICE: " + number);
         drive_info info;
         if (number.empty()) {
-            fail(err_invalid_input, L"Device ID is invalid", false);
+            fail(err_invalid_input, L"Device ID is invalid");
         } else if (!query_device_info(number, info, true)) {
-            fail(err_access_denied, L"Failed to access device information", true);
+            // No record at all: there is no such device.
+            if (info.id.empty())
+                fail(err_invalid_input, L"Device ID is invalid");
+            else
+                fail(err_access_denied, L"Failed to access device information");
         } else {
             ced_.add_line(L"Serial: " + info.detail);
             ced_.add_line(L"Free  : " + size_text(info.size));
             std::wstring serial, identity;
             uint64_t size = 0;
             if (info.is_system) {
-                fail(err_access_denied, L"Wiping the system device is prohibited", true);
+                fail(err_access_denied, L"Wiping the system device is prohibited");
             } else {
                 const int32_t found = probe_target(number, serial, size, identity);
                 if (found == 0) {
                     st.total_bytes += static_cast<int64_t>(info.size);
                     job_.identities[index] = identity;
                 } else if (found == 1) {
-                    fail(err_admin_required, L"Insufficient privileges to write to this drive", true);
+                    fail(err_admin_required, L"Insufficient privileges to write to this drive");
                 } else {
-                    fail(err_access_denied, L"Failed to access device information", true);
+                    fail(err_access_denied, L"Failed to access device information");
                 }
             }
         }
@@ -125,7 +133,7 @@ bool engine::add_target_item(const std::wstring& path) {
             ced_.add_line(L"Serial: " + volume_serial_text(info.serial_number));
             ced_.add_line(L"Free  : " + size_text(info.free_bytes));
         } else {
-            fail(err_path_not_found, L"Volume path is invalid", false);
+            fail(err_path_not_found, L"Volume path is invalid");
         }
         ced_.add_blank_line();
         break;
@@ -134,6 +142,9 @@ bool engine::add_target_item(const std::wstring& path) {
         const std::wstring folder = recycler_folder(path);
         item.flags = item_recycler;
         if (!folder.empty()) {
+            struct vandel::file_info info;
+            vandel::file_info(folder, info);
+            item.id = info.id;  // the bin is walked like any folder tree, checked like one
             item.set_name(folder);
             item.flags |= item_folder;
             ced_.add_line(L"Recycler: " + folder);
@@ -142,9 +153,9 @@ bool engine::add_target_item(const std::wstring& path) {
             item.set_name(path);
             ced_.add_line(L"Volume: (" + volume_root(path) + L")");
             if (vandel::is_directory(path))
-                fail(err_invalid_input, L"This volume does not have a recycler", false);
+                fail(err_invalid_input, L"This volume does not have a recycler");
             else
-                fail(err_path_not_found, L"Volume path is invalid", false);
+                fail(err_path_not_found, L"Volume path is invalid");
             ced_.add_blank_line();
         }
         break;
@@ -170,7 +181,7 @@ error_code engine::wipe_volume(const std::wstring& path, uint32_t scheme, const 
     if (simulated_target(L"Wiping Volume")) return 0;
     drive_writer writer;
     writer.open_volume(path, scheme, identity);
-    return drive_poller(writer, L"Wiping Volume", path);
+    return drive_poller(writer, L"Wiping Volume");
 }
 
 error_code engine::wipe_device(const std::wstring& path, uint32_t scheme, const std::wstring& identity) {
@@ -178,7 +189,7 @@ error_code engine::wipe_device(const std::wstring& path, uint32_t scheme, const 
     if (simulated_target(L"Wiping Device")) return 0;
     drive_writer writer;
     writer.open_device(path, scheme, identity);
-    return drive_poller(writer, L"Wiping Device", path);
+    return drive_poller(writer, L"Wiping Device");
 }
 
 error_code engine::clean_free_space(const std::wstring& path, uint32_t scheme, bool empty_recycler) {
@@ -197,7 +208,7 @@ error_code engine::clean_free_space(const std::wstring& path, uint32_t scheme, b
     if (simulated_target(L"Cleaning Free Space")) return 0;
     cleaner c;
     c.open(path, scheme);
-    return drive_poller(c, L"Cleaning Free Space", path);
+    return drive_poller(c, L"Cleaning Free Space");
 }
 
 bool engine::simulated_target(const std::wstring& caption) {

@@ -12,6 +12,10 @@ namespace olvex {
 
 poller::~poller() = default;
 
+std::wstring poller::result_note() const { return std::wstring(); }
+
+bool poller::met_full_disk() const { return false; }
+
 base_writer::base_writer(int32_t mode, std::unique_ptr<vandel::file_stream> stream)
     : target_(stream ? std::move(stream) : std::make_unique<vandel::file_stream>()),
       buffered_(mode != writer_raw),
@@ -41,6 +45,22 @@ uint32_t base_writer::open_flags(uint32_t scheme_word) const {
 }
 
 error_code base_writer::open(const std::wstring& path, uint32_t scheme_word, uint64_t size) {
+    const error_code code = open_with(
+        scheme_word, size, [&](uint32_t flags) { return target_->open(path, flags); },
+        [&] {
+            std::wstring folder, name;
+            vandel::split_path(path, folder, name);
+            if (name.empty()) return err_invalid_input;
+            if ((!folder.empty() && !vandel::is_directory(folder)) || (mode_ == writer_overwrite && !vandel::is_file(path)))
+                return err_path_not_found;
+            return err_access_denied;
+        });
+    if (code == err_bad_write) vandel::remove_path(path, false);  // a file of its own that got no size: gone again
+    return code;
+}
+
+error_code base_writer::open_with(uint32_t scheme_word, uint64_t size, const std::function<bool(uint32_t)>& opener,
+                                  const std::function<error_code()>& failure) {
     if (state_ != writer_closed) return err_invalid_state;
     try {
         reset();
@@ -50,20 +70,13 @@ error_code base_writer::open(const std::wstring& path, uint32_t scheme_word, uin
             return err_invalid_input;
         }
         const uint32_t flags = open_flags(scheme_word);
-        bool opened = target_->open(path, flags);
+        bool opened = opener(flags);
         if (!opened) {
             vandel::sleep_ms(150);
-            opened = target_->open(path, flags);
+            opened = opener(flags);
         }
         if (!opened) {
-            std::wstring folder, name;
-            vandel::split_path(path, folder, name);
-            error_code code = err_access_denied;
-            if (name.empty())
-                code = err_invalid_input;
-            else if ((!folder.empty() && !vandel::is_directory(folder)) ||
-                     (mode_ == writer_overwrite && !vandel::is_file(path)))
-                code = err_path_not_found;
+            const error_code code = failure();
             reset();
             result_ = code;
             return code;
@@ -73,9 +86,6 @@ error_code base_writer::open(const std::wstring& path, uint32_t scheme_word, uin
         case writer_create:
             size_ = round_up(size, block_size_);
             if (size_ > INT64_MAX || !target_->set_size(static_cast<int64_t>(size_))) {
-                // The file is this writer's own creation: don't leave an empty one behind.
-                target_->close();
-                vandel::remove_path(path, false);
                 reset();
                 result_ = err_bad_write;
                 return err_bad_write;
@@ -95,7 +105,10 @@ error_code base_writer::open(const std::wstring& path, uint32_t scheme_word, uin
     }
 }
 
+std::wstring base_writer::result_note() const { return full_disk_ ? L"The disk is full." : L""; }
+
 void base_writer::reset() {
+    full_disk_ = false;
     target_->close();
     size_ = done_ = total_ = bad_total_ = bad_verify_ = bad_write_ = 0;
     state_ = writer_closed;
@@ -115,7 +128,11 @@ error_code base_writer::close() {
 uint64_t base_writer::write_chunk(uint64_t n, bool flush) {
     n = std::min(n, pattern_.remaining());
     int64_t written = target_->write(pattern_.data(), static_cast<int64_t>(n));
+    // Filling until the disk is full is the fill's way to end; anywhere else a full disk is a fault.
+    if (static_cast<uint64_t>(std::max<int64_t>(written, 0)) < n && mode_ != writer_fill && target_->disk_full())
+        full_disk_ = true;
     if (flush && written > 0 && !target_->flush()) {
+        if (target_->disk_full() && mode_ != writer_fill) full_disk_ = true;
         // Not known to be on the medium: treat the chunk as failed, and keep the stream in step
         // with the pattern so a skip starts where the chunk did.
         target_->seek(-written, vandel::seekable_stream::from_current);
@@ -230,6 +247,7 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
     const uint32_t flags = target_->flags();
     const bool flush_is_real = !(flags & vandel::open_write_through) || (flags & vandel::open_device);
     if (!target_->flush() && flush_is_real && !verify) {
+        if (target_->disk_full()) full_disk_ = true;
         set_state(writer_finished, err_failed);
         return;
     }

@@ -7,6 +7,7 @@
 #include "vandel/file_stream.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,10 @@ public:
     virtual int32_t state() const = 0;
     // The job's error_code.
     virtual int32_t result() const = 0;
+    // Returns what the result code alone doesn't tell (why the job failed); empty for nothing.
+    virtual std::wstring result_note() const;
+    // True when writes failed for want of space (a full disk under a sparse file).
+    virtual bool met_full_disk() const;
 };
 
 // writer_mode values.
@@ -86,10 +91,16 @@ public:
     uint64_t bad_verify_bytes() const override { return bad_verify_; }
     int32_t state() const override { return state_; }
     int32_t result() const override { return result_; }
+    std::wstring result_note() const override;
+    bool met_full_disk() const override { return full_disk_; }
 
     int32_t mode() const { return mode_; }
 
 protected:
+    // open's work, with the stream opened by opener (given the stream's open flags) and, when it
+    // can't be, the code that failure gives.
+    error_code open_with(uint32_t scheme_word, uint64_t size, const std::function<bool(uint32_t)>& opener,
+                         const std::function<error_code()>& failure);
     // Returns the bytes written from the pattern, at most n and the rest of its block; with flush,
     // a chunk whose flush fails counts as 0 bytes (and the stream is moved back over it).
     uint64_t write_chunk(uint64_t n, bool flush);
@@ -128,6 +139,7 @@ private:
     int32_t state_ = writer_closed;
     int32_t mode_;
     int32_t result_ = 0;
+    bool full_disk_ = false;
 };
 
 }  // namespace olvex

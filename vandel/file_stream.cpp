@@ -1,5 +1,7 @@
 #include "vandel/file_stream.h"
 
+#include "vandel/folder_handle.h"
+
 #include <stdexcept>
 
 namespace vandel {
@@ -44,6 +46,16 @@ bool file_stream::open(const std::wstring& path, uint32_t flags, int32_t text_fo
     path_ = path;
     return true;
 }
+
+bool file_stream::open_at(const folder_handle& folder, const std::wstring& name, uint32_t flags) {
+    if (!folder.is_open() || !is_entry_name(name)) return false;
+    folder_ = &folder;
+    const bool opened = open(folder.entry_path(name), flags);
+    folder_ = nullptr;
+    return opened;
+}
+
+file_id file_stream::id() const { return handle_ == closed_handle ? file_id() : os_id(); }
 
 bool file_stream::open_text(const std::wstring& path, uint32_t flags, int32_t text_form) {
     if (!open(path, flags, text_form)) return false;

@@ -20,12 +20,15 @@
 // in the last part of the path: it fails. Growth by set_size allocates the space at once
 // (posix_fallocate), so a full disk shows there. A write that meets a full disk returns what it
 // wrote and sets disk_full.
+#include "vandel/files.h"
 #include "vandel/stream.h"
 
 #include <cstdint>
 #include <string>
 
 namespace vandel {
+
+class folder_handle;
 
 // The open word of file_stream::open. Bits 0-3: the mode.
 constexpr uint32_t open_mode_mask = 0x0F;
@@ -76,6 +79,12 @@ public:
     // false and leaves an open stream open. A mode of 7 or more closes the stream and throws
     // invalid_argument "invalid argument". text_form becomes the stream's text form.
     bool open(const std::wstring& path, uint32_t flags, int32_t text_form = 0);
+    // Opens the entry name of folder as open does, never through a link: on POSIX a link in its
+    // place fails the open; on Windows the link itself is opened (and its id() tells). Returns
+    // whether it opened; path() is then the folder's entry_path.
+    bool open_at(const folder_handle& folder, const std::wstring& name, uint32_t flags);
+    // Returns the id of what is open; unknown when closed or when it can't be read.
+    file_id id() const;
     // Opens as open, then, for an existing non-empty file in a mode that keeps its contents,
     // learns its encoding from a byte-order mark or its first 2048 bytes (detect_encoding;
     // after a mark the position is past it, in the append modes at the end). Returns false,
@@ -131,6 +140,7 @@ private:
     bool os_seek(int64_t target, bool& full);
     int os_resize(int64_t new_size, bool& full);
     bool os_flush(bool& full);
+    file_id os_id() const;
 
 #ifdef _WIN32
     static constexpr native_handle closed_handle = nullptr;
@@ -139,6 +149,8 @@ private:
 #endif
 
     std::wstring path_;
+    // Set by open_at while os_open runs: the path's last component is opened relative to it.
+    const folder_handle* folder_ = nullptr;
     bool readable_ = false;
     bool writable_ = false;
     bool uncached_reads_ = false;

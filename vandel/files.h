@@ -39,12 +39,28 @@ enum : int {
 // owner's write permission and hidden a name starting with '.'; archive does not exist there.
 enum : int { attr_read_only = 1, attr_archive = 2, attr_hidden = 4 };
 
+// What names one file or folder for as long as it exists: (device, inode) on POSIX, the volume
+// serial number and file index on Windows. Two ids are equal only when both are known.
+struct file_id {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool known = false;
+
+    bool operator==(const file_id& o) const { return known && o.known && volume == o.volume && index == o.index; }
+    bool operator!=(const file_id& o) const { return !(*this == o); }
+};
+
+// What a reparse point that is neither a link nor a mount point is (POSIX only).
+enum : uint8_t { special_none = 0, special_device = 1, special_fifo = 2, special_socket = 3 };
+
 struct file_info {
     uint32_t kind = kind_missing;
     uint64_t size = 0;         // files only
     int64_t write_time = -1;   // seconds since 1970 UTC (negative before); -1 when unknown
     uint8_t reparse_point = 0;  // a link, junction or mount point: never follow, never descend
     uint32_t attributes = 0;
+    uint8_t special = special_none;  // a device node, FIFO or socket (also a reparse point)
+    file_id id;                      // of the entry itself, never of what a link names
 };
 
 struct volume_info {

@@ -64,7 +64,7 @@ private:
 // The driver run on the test's own thread, with no worker.
 class paced_engine : public olvex::engine {
 public:
-    olvex::error_code drive(olvex::poller& p) { return drive_poller(p, L"Wiping Device", L"image"); }
+    olvex::error_code drive(olvex::poller& p) { return drive_poller(p, L"Wiping Device"); }
     std::vector<std::wstring> lines() {
         std::vector<std::wstring> out;
         get_log_lines(out, true);

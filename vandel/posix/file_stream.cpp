@@ -1,6 +1,7 @@
 // POSIX file and device stream: open/pread/pwrite on a descriptor, flock for sharing,
 // posix_fallocate for growth, BLKGETSIZE64 for block devices, fadvise to read past the cache.
 #include "vandel/file_stream.h"
+#include "vandel/folder_handle.h"
 #include "vandel/posix/native_path.h"
 
 #include <algorithm>
@@ -76,8 +77,15 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
     const mode_t perm = (!device && (flags & open_attr_read_only)) ? 0444 : 0666;
 
     int fd;
-    do fd = ::open(p.c_str(), oflags, perm);
-    while (fd < 0 && errno == EINTR);
+    if (folder_) {
+        // The entry itself, relative to its folder: never a link, never a path too long to name.
+        const std::string name = p.substr(p.find_last_of('/') + 1);
+        do fd = ::openat(folder_->native(), name.c_str(), oflags | O_NOFOLLOW, perm);
+        while (fd < 0 && errno == EINTR);
+    } else {
+        do fd = ::open(p.c_str(), oflags, perm);
+        while (fd < 0 && errno == EINTR);
+    }
     if (fd < 0) return false;
 
     struct stat st {};
@@ -195,6 +203,16 @@ bool file_stream::os_flush(bool& full) {
     while (rc != 0 && errno == EINTR);
     full = rc != 0 && no_space(errno);
     return rc == 0;
+}
+
+file_id file_stream::os_id() const {
+    struct stat st {};
+    file_id id;
+    if (fstat(handle_, &st) != 0) return id;
+    id.volume = static_cast<uint64_t>(st.st_dev);
+    id.index = static_cast<uint64_t>(st.st_ino);
+    id.known = true;
+    return id;
 }
 
 }  // namespace vandel

@@ -2,6 +2,7 @@
 // link, never descending into another file system.
 #include "vandel/files.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/entry_info.h"
 #include "vandel/posix/mount_table.h"
 #include "vandel/posix/native_path.h"
 
@@ -29,39 +30,57 @@ bool to_native_path(const std::wstring& path, std::string& out) {
     return true;
 }
 
+bool is_mount_root(int dirfd, const std::string& name) {
+#ifdef STATX_ATTR_MOUNT_ROOT
+    struct statx sx {};
+    if (statx(dirfd, name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, 0, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT))
+        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+#endif
+    struct stat self {}, parent {};
+    if (fstatat(dirfd, name.c_str(), &self, AT_SYMLINK_NOFOLLOW) != 0 ||
+        fstatat(dirfd, (name + "/..").c_str(), &parent, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
+}
+
+int describe_entry(int dirfd, const std::string& name, struct file_info& info) {
+    info = {};
+    struct stat st {};
+    if (fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return kind_missing;
+    info.id.volume = static_cast<uint64_t>(st.st_dev);
+    info.id.index = static_cast<uint64_t>(st.st_ino);
+    info.id.known = true;
+    const size_t slash = name.find_last_of('/');
+    const char first = name[slash == std::string::npos ? 0 : slash + 1];
+    if (first == '.') info.attributes |= attr_hidden;
+    if (S_ISDIR(st.st_mode)) {
+        info.kind = kind_folder;
+        info.reparse_point = is_mount_root(dirfd, name) ? 1 : 0;
+    } else {
+        // What a link names decides its kind, size and time; the link itself is never written.
+        struct stat target = st;
+        const bool link = S_ISLNK(st.st_mode);
+        const bool named = !link || fstatat(dirfd, name.c_str(), &target, 0) == 0;
+        info.kind = named && S_ISDIR(target.st_mode) ? kind_folder : kind_file;
+        info.reparse_point = S_ISREG(st.st_mode) ? 0 : 1;
+        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) info.special = special_device;
+        if (S_ISFIFO(st.st_mode)) info.special = special_fifo;
+        if (S_ISSOCK(st.st_mode)) info.special = special_socket;
+        if (named && info.kind == kind_file) {
+            if (S_ISREG(target.st_mode)) info.size = static_cast<uint64_t>(target.st_size);
+            info.write_time = static_cast<int64_t>(target.st_mtim.tv_sec);
+        }
+    }
+    if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) info.attributes |= attr_read_only;
+    return static_cast<int>(info.kind);
+}
+
 }  // namespace posix
 
 namespace {
 
 using posix::to_native_path;
-
-// True when the folder is the root of a mount: another file system, or a bind mount.
-bool is_mount_root(const std::string& p) {
-#ifdef STATX_ATTR_MOUNT_ROOT
-    struct statx sx {};
-    if (statx(AT_FDCWD, p.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, 0, &sx) == 0 &&
-        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT))
-        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-#endif
-    struct stat self {}, parent {};
-    if (lstat(p.c_str(), &self) != 0 || lstat((p + "/..").c_str(), &parent) != 0) return false;
-    return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
-}
-
-// Kind of what lstat found; reparse for a link, a mount point, a device node, a FIFO or a socket.
-int classify(const std::string& p, const struct stat& st, bool& reparse) {
-    if (S_ISLNK(st.st_mode)) {
-        reparse = true;
-        struct stat target {};
-        return (stat(p.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) ? kind_folder : kind_file;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        reparse = is_mount_root(p);
-        return kind_folder;
-    }
-    reparse = !S_ISREG(st.st_mode);
-    return kind_file;
-}
 
 std::string parent_folder(const std::string& p) {
     std::string dir = directory_part(p, path_style::posix);
@@ -109,22 +128,9 @@ int path_kind(const std::wstring& path) {
 
 int file_info(const std::wstring& path, struct file_info& info) {
     info = {};
-    const std::wstring norm = normalize_path(path);
     std::string p;
-    struct stat st {};
-    if (!to_native_path(norm, p) || lstat(p.c_str(), &st) != 0) return kind_missing;
-    bool reparse = false;
-    info.kind = static_cast<uint32_t>(classify(p, st, reparse));
-    info.reparse_point = reparse ? 1 : 0;
-    if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) info.attributes |= attr_read_only;
-    const std::wstring name = file_name_part(remove_trailing_separator(norm), true);
-    if (!name.empty() && name[0] == L'.') info.attributes |= attr_hidden;
-    struct stat target {};
-    if (info.kind == kind_file && stat(p.c_str(), &target) == 0) {
-        if (S_ISREG(target.st_mode)) info.size = static_cast<uint64_t>(target.st_size);
-        info.write_time = unix_seconds(target);
-    }
-    return static_cast<int>(info.kind);
+    if (!to_native_path(normalize_path(path), p)) return kind_missing;
+    return posix::describe_entry(AT_FDCWD, p, info);
 }
 
 int64_t file_time(const std::wstring& path) {
@@ -190,7 +196,7 @@ bool volume_info(const std::wstring& path, struct volume_info& info) {
     if (!real) return false;
     std::string mount = real;
     free(real);
-    while (mount != "/" && !is_mount_root(mount)) {
+    while (mount != "/" && !posix::is_mount_root(AT_FDCWD, mount)) {
         const size_t cut = mount.find_last_of('/');
         mount.erase(cut == 0 ? 1 : cut);
     }
@@ -243,11 +249,10 @@ int read_directory(const std::wstring& path, bool follow_link, std::vector<dir_e
 }
 
 int entry_kind(const std::wstring& path, bool& reparse) {
-    reparse = false;
-    std::string p;
-    struct stat st {};
-    if (!to_native_path(path, p) || lstat(p.c_str(), &st) != 0) return kind_missing;
-    return classify(p, st, reparse);
+    struct file_info info;
+    const int kind = file_info(path, info);
+    reparse = info.reparse_point != 0;
+    return kind;
 }
 
 bool delete_file(const std::wstring& path) {

@@ -67,8 +67,10 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
     if (path.find(L'\0') != std::wstring::npos) return false;
     const std::wstring p = add_long_path_prefix(path);
     const uint32_t mode = flags & open_mode_mask;
+    // Opened from a folder handle: the entry itself, never what a link in its place names.
+    const DWORD no_follow = folder_ ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
     win32::scoped_handle h(CreateFileW(p.c_str(), access[mode], share_mode(flags), nullptr, disposition[mode],
-                                       flags_and_attributes(flags), nullptr));
+                                       flags_and_attributes(flags) | no_follow, nullptr));
     if (!h) return false;
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileType(h.get()) != FILE_TYPE_DISK ||
@@ -133,6 +135,16 @@ bool file_stream::os_flush(bool& full) {
     const bool ok = FlushFileBuffers(handle_) != 0;
     full = !ok && no_space(GetLastError());
     return ok;
+}
+
+file_id file_stream::os_id() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    file_id id;
+    if (!GetFileInformationByHandle(handle_, &info)) return id;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.known = true;
+    return id;
 }
 
 }  // namespace vandel

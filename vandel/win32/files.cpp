@@ -81,6 +81,17 @@ int file_info(const std::wstring& path, struct file_info& info) {
     if (a & FILE_ATTRIBUTE_READONLY) info.attributes |= attr_read_only;
     if (a & FILE_ATTRIBUTE_ARCHIVE) info.attributes |= attr_archive;
     if (a & FILE_ATTRIBUTE_HIDDEN) info.attributes |= attr_hidden;
+    // The entry's own id, never that of what a link names.
+    if (scoped_handle e{CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr)}) {
+        BY_HANDLE_FILE_INFORMATION bh{};
+        if (GetFileInformationByHandle(e.get(), &bh)) {
+            info.id.volume = bh.dwVolumeSerialNumber;
+            info.id.index = (static_cast<uint64_t>(bh.nFileIndexHigh) << 32) | bh.nFileIndexLow;
+            info.id.known = true;
+        }
+    }
     if (scoped_handle h = open_for_query(p)) {
         LARGE_INTEGER size{};
         if (info.kind == kind_file && GetFileSizeEx(h.get(), &size)) info.size = static_cast<uint64_t>(size.QuadPart);

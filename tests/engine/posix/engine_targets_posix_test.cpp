@@ -48,7 +48,7 @@ TEST(EngineFreeSpacePosix, AFolderThatIsNotThereFailsTheAnalysis) {
     sandbox sb;
     job_runner job;
     EXPECT_EQ(job.run({sb.path(L"none")}, job_of(olvex::job_free_space)), olvex::state_failed) << job.dump();
-    EXPECT_TRUE(job.has_block({L"ERROR: Path not found", L"Path: " + sb.path(L"none"), L"Note. Volume path is invalid"}));
+    EXPECT_TRUE(job.has_block({L"ERROR: Path not found", L"Note. Volume path is invalid"}));
 }
 
 TEST(EngineRecycleBinPosix, WipesTheUsersTrash) {

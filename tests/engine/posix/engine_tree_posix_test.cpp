@@ -53,8 +53,10 @@ TEST(EngineTreePosix, SpecialFilesLoseOnlyTheirNames) {
     EXPECT_EQ(job.run({sb.path(L"t")}, job_of(olvex::job_files)), olvex::state_done) << job.dump();
     EXPECT_FALSE(path_exists(sb.path(L"t")));
     EXPECT_EQ(job.status.warnings, olvex::warn_links);
-    for (const wchar_t* name : {L"t/fifo", L"t/sock", L"t/null-node"})
-        EXPECT_TRUE(job.has_block({L"Warning: File is a symbolic link. Only the link will be removed.",
+    const std::pair<std::wstring, std::wstring> kinds[] = {
+        {L"t/fifo", L"a FIFO"}, {L"t/sock", L"a socket"}, {L"t/null-node", L"a device node"}};
+    for (const auto& [name, kind] : kinds)
+        EXPECT_TRUE(job.has_block({L"Warning: File is " + kind + L". Only its name will be removed.",
                                    L"Path: " + sb.path(name)}))
             << job.dump();
     // Only the plain file was written.
@@ -80,8 +82,7 @@ TEST(EngineTreePosix, MountPointIsNotDescended) {
     EXPECT_EQ(job.status.file_count, 1);
     EXPECT_TRUE(job.has_block({L"Warning: Directory is a symbolic link. Only the link will be removed.",
                                L"Path: " + sb.path(L"t/mnt/")}));
-    EXPECT_TRUE(job.mentions(L"Path: " + sb.path(L"t/mnt/")));
-    EXPECT_TRUE(job.has_block({L"ERROR: Access denied", L"Path: " + sb.path(L"t/mnt/")})) << job.dump();
+    EXPECT_TRUE(job.has_block({L"REMOVING PATHS...", L"ERROR: Access denied"})) << job.dump();
     EXPECT_TRUE(job.has(sb.path(L"t/") + L" ... FAIL"));
     EXPECT_EQ(job.status.failed_count, 2);
 }
