@@ -223,6 +223,9 @@ int console::dispatch(argv_user& parser) {
                 else options.speed = speed;
             }
             if (type != job_recycler && parser.free_arguments().empty()) error = L"Invalid file or device path(s)";
+            if (type == job_files)
+                for (const std::wstring& path : parser.free_arguments())
+                    if (is_system_root_folder(path)) error = L"Wiping the root folder of the system volume is prohibited";
 
             options.log_limit = -1;
             options.simulate = parser.is_set(opt_simulation);

@@ -208,6 +208,17 @@ bool is_system_volume(const std::wstring& path) {
     return !root.empty() && targets().is_system_volume(root);
 }
 
+bool is_system_root_folder(const std::wstring& path) {
+    std::wstring root = system_volume_root();
+    if (root.empty()) root = volume_root(path);  // unknown: every volume's root is refused
+    if (root.empty() || trimmed(path).empty()) return false;
+    // By identity: "/.", "//" and "/tmp/.." name the root as well as "/" does.
+    struct vandel::file_info given, system;
+    vandel::file_info(path, given);
+    vandel::file_info(vandel::add_trailing_separator(root), system);
+    return given.id == system.id;
+}
+
 std::wstring volume_label(const std::wstring& root) { return root.empty() ? std::wstring() : targets().volume_label(root); }
 
 std::wstring volume_serial_text(uint32_t serial) {

@@ -80,6 +80,10 @@ std::wstring system_volume_root();
 // volume is unknown; false for a path on no volume.
 bool is_system_volume(const std::wstring& path);
 
+// Returns true when path names the root folder of the volume that holds the operating system
+// ("/", "C:\"), and, while that volume is unknown, the root folder of any volume.
+bool is_system_root_folder(const std::wstring& path);
+
 // Returns the volume's label; empty when it has none.
 std::wstring volume_label(const std::wstring& root);
 

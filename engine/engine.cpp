@@ -1,10 +1,13 @@
 #include "engine/engine.h"
 
+#include "engine/drives.h"
 #include "engine/file_writer.h"
 #include "engine/path_macros.h"
 #include "engine/scheme.h"
 #include "vandel/files.h"
 #include "vandel/strings.h"
+
+#include <algorithm>
 
 namespace olvex {
 
@@ -26,6 +29,62 @@ std::wstring prepare_path(const std::wstring& part) {
     return vandel::normalize_path(expand_path_macros(path));
 }
 
+// What set-up knows of one path: its id and the ids of the folders above it, by its text.
+struct path_place {
+    std::wstring text;  // absolute, "." and ".." resolved
+    vandel::file_id id;
+    bool walked = false;  // a folder whose tree the job walks (no link, no mount point)
+    std::vector<vandel::file_id> above;
+};
+
+path_place place_of(const std::wstring& path) {
+    path_place p;
+    p.text = vandel::remove_trailing_separator(vandel::absolute_path(path, L""));
+    struct vandel::file_info info;
+    p.walked = vandel::file_info(path, info) == vandel::kind_folder && !info.reparse_point;
+    p.id = info.id;
+    for (std::wstring cur = p.text;;) {
+        const std::wstring dir = vandel::directory_part(cur);
+        const std::wstring up = vandel::remove_trailing_separator(dir);
+        if (dir.empty() || up == cur) break;
+        vandel::file_info(dir, info);
+        if (info.id.known) p.above.push_back(info.id);
+        if (up.empty()) break;
+        cur = up;
+    }
+    return p;
+}
+
+bool same_text(const std::wstring& a, const std::wstring& b) {
+    return vandel::path_style::native == vandel::path_style::windows ? vandel::to_lower(a) == vandel::to_lower(b) : a == b;
+}
+
+// Drops every path that names what an earlier one names, or lies inside a folder another one
+// names (the walk of that folder wipes it): wiped twice, the second time it would be missing.
+// Returns how many were dropped.
+int64_t drop_repeated(std::vector<std::wstring>& list) {
+    std::vector<path_place> places;
+    for (const auto& path : list) places.push_back(place_of(path));
+    std::vector<std::wstring> kept;
+    for (size_t i = 0; i < list.size(); ++i) {
+        bool repeated = false;
+        for (size_t j = 0; j < list.size() && !repeated; ++j) {
+            if (j == i) continue;
+            const path_place &p = places[i], &q = places[j];
+            // Two names of one file may be two hard links, each to be removed; a folder has one.
+            const bool same = same_text(p.text, q.text) || (p.walked && p.id == q.id);
+            const bool inside = q.walked && (std::find(p.above.begin(), p.above.end(), q.id) != p.above.end() ||
+                                             (p.text.size() > q.text.size() && same_text(p.text.substr(0, q.text.size()), q.text) &&
+                                              vandel::is_path_separator(p.text[q.text.size()])));
+            repeated = (same && j < i) || inside;
+        }
+        if (!repeated) kept.push_back(list[i]);
+    }
+    const int64_t dropped = static_cast<int64_t>(list.size() - kept.size());
+    list = std::move(kept);
+    return dropped;
+}
+
 }  // namespace
 
 engine::engine() { reset_job(); }
@@ -45,6 +104,7 @@ void engine::reset_job() {
     options_ = olvex::job_options();
     title_.clear();
     paths_.clear();
+    dropped_ = 0;
     several_ = false;
     job_ = job_data();
     ced_.reset();
@@ -68,6 +128,12 @@ error_code engine::start_job(const std::wstring& paths, const olvex::job_options
         if (!path.empty()) list.push_back(std::move(path));
     }
     if (list.empty() && options.job_type != job_recycler) return err_invalid_input;
+    if (options.job_type == job_files) {
+        // As rm refuses "/": the root of the system's volume is no folder to wipe.
+        for (const auto& path : list)
+            if (is_system_root_folder(path)) return err_invalid_input;
+    }
+    const int64_t dropped = options.job_type == job_files ? drop_repeated(list) : 0;
     const bool all_bins = list.empty();
     if (all_bins) {
         list = all_recycle_bins();
@@ -77,6 +143,7 @@ error_code engine::start_job(const std::wstring& paths, const olvex::job_options
 
     options_ = options;
     paths_ = std::move(list);
+    dropped_ = dropped;
     ced_.set_scheme(options.scheme);
     ced_.set_speed(options.speed);
     ced_.set_log_limit(options.log_limit);

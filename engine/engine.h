@@ -41,10 +41,12 @@ public:
     error_code abort() override;
 
     // Owner: sets a job up and starts its worker. paths is one text of paths split at separator
-    // (both front ends pass one NUL character). Returns 0 started; 2 when a job is set up already
-    // (reset first); 4 for job type 0, an empty separator, a scheme number above 9, or no path
-    // (except a recycle-bin job, which then takes every recycle bin); 8 when a recycle-bin job
-    // finds none; 0x8000 when the worker can't be started (the engine stays idle).
+    // (both front ends pass one NUL character); a files job drops a path given twice or inside
+    // another given folder. Returns 0 started; 2 when a job is set up already (reset first); 4
+    // for job type 0, an empty separator, a scheme number above 9, no path (except a recycle-bin
+    // job, which then takes every recycle bin), or a files job on the system volume's root
+    // folder; 8 when a recycle-bin job finds none; 0x8000 when the worker can't be started (the
+    // engine stays idle).
     error_code start_job(const std::wstring& paths, const olvex::job_options& options,
                          const std::wstring& separator);
     // Owner: the user's go-ahead. Returns 0; 2 unless the worker runs in state 1 or 2 without a
@@ -162,6 +164,7 @@ protected:
     std::wstring title_;
     bool several_ = false;
     std::vector<std::wstring> paths_;
+    int64_t dropped_ = 0;  // paths given twice or inside another given folder
     job_data job_;
     ced ced_;
 };

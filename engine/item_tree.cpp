@@ -252,6 +252,10 @@ bool engine::analyse() {
     ced_.add_line(L"ANALYZING PATHS...", true);
     st.path_count = static_cast<int64_t>(paths_.size());
     if (type == job_files) ced_.add_line(job_title(true), true);
+    if (dropped_ > 0)
+        ced_.add_line(L"Note. Paths given twice or inside another given folder are taken once (" +
+                          std::to_wstring(dropped_) + L" dropped)",
+                      true);
     items.clear();
 
     for (size_t i = 0; i < paths_.size() || i < items.size(); ++i) {

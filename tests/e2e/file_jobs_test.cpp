@@ -104,6 +104,48 @@ TEST_F(file_jobs_test, VerboseNamesEveryFile) {
     EXPECT_TRUE(holds(quiet.output, L"WIPING FILES IN: ")) << quiet.output;
 }
 
+TEST_F(file_jobs_test, TreesDeeperThanAnyPathAreWipedWhole) {
+    // POSIX: beyond PATH_MAX; Windows: beyond MAX_PATH (Wine hands the host whole paths).
+    const int levels = native_separator() == L'/' ? 45 : 8;
+    make_dirs(sb.path(L"deep"));
+    make_deep_tree(sb.path(L"deep"), std::wstring(100, L'd'), levels, "deep secret");
+    const program_result run = olvex({L"--wipe=file", L"--skip-confirm", sb.path(L"deep")});
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_TRUE(holds(run.output, L"FINISHED: All Done OK")) << run.output;
+    EXPECT_FALSE(path_exists(sb.path(L"deep")));
+}
+
+TEST_F(file_jobs_test, AWildcardThatMatchesNothingIsNoSuccess) {
+    const std::wstring tree = make_tree();
+    const program_result run = olvex({L"--wipe=file", L"--skip-confirm", tree + native_separator() + L"*.none"});
+    EXPECT_EQ(run.exit_code, 1) << run.output;
+    EXPECT_TRUE(holds(run.output, L"Note. Nothing matches the wildcard.")) << run.output;
+    EXPECT_FALSE(holds(run.output, L"All Done OK")) << run.output;
+    EXPECT_TRUE(path_exists(sb.path(L"t/a.txt")));
+}
+
+TEST_F(file_jobs_test, PathsGivenTwiceOrInsideAGivenFolderAreWipedOnce) {
+    const std::wstring tree = make_tree();
+    const program_result run =
+        olvex({L"--wipe=file", L"--skip-confirm", tree, sb.path(L"t/a.txt"), tree, sb.path(L"t/sub")});
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_EQ(count_of(run.output, L"Paths given twice or inside another given folder are taken once (3 dropped)"), 1u)
+        << run.output;
+    EXPECT_TRUE(holds(run.output, L"FINISHED: All Done OK")) << run.output;
+    EXPECT_EQ(remaining(sb), std::vector<std::wstring>{});
+}
+
+TEST_F(file_jobs_test, TheRootFolderOfTheSystemVolumeIsNoFilesJob) {
+    // The driver makes a folder of the sandbox the system volume's root.
+    const std::wstring tree = make_tree();
+    const std::wstring root = tree + native_separator();
+    const program_result run = olvex_images({L"--volume=" + root + L"|-|SYS|1|-|-", L"--system-volume=" + root},
+                                            {L"--wipe=file", L"--skip-confirm", tree});
+    EXPECT_EQ(run.exit_code, 2) << run.output;
+    EXPECT_TRUE(holds(run.output, L"Wiping the root folder of the system volume is prohibited")) << run.output;
+    EXPECT_TRUE(path_exists(sb.path(L"t/a.txt")));
+}
+
 TEST_F(file_jobs_test, AMissingPathFails) {
     const program_result run = olvex({L"--wipe=file", L"--skip-confirm", sb.path(L"nothing-here")});
     EXPECT_EQ(run.exit_code, 1) << run.output;

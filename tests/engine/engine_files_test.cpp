@@ -1,5 +1,6 @@
 // Files jobs end to end through the engine's front-end interface, on trees in the sandbox.
 #include "engine/engine.h"
+#include "engine/file_writer.h"
 #include "engine/scheme.h"
 #include "tests/engine/job_runner.h"
 #include "tests/support/manual_clock.h"
@@ -210,6 +211,82 @@ TEST_F(EngineFiles, NamesThatAreNoTextAreWipedAndShownEscaped) {
     EXPECT_TRUE(job.has(sb.path(L"t/n\\x0AFINISHED: All Done OK ... OK"))) << job.dump();
     EXPECT_TRUE(job.has(sb.path(L"t/b\\xFF\\x80/x ... OK"))) << job.dump();
     EXPECT_EQ(std::count(job.log.begin(), job.log.end(), L"FINISHED: All Done OK"), 1);
+}
+
+TEST_F(EngineFiles, PathsGivenTwiceOrInsideAnotherAreTakenOnce) {
+    make_tree();
+    const std::wstring sep(1, native_separator());
+    const std::vector<std::wstring> paths = {sb.path(L"t"), sb.path(L"t/a.txt"), sb.path(L"t"),
+                                             sb.path(L"t/sub") + sep + L"." + sep + L"deeper", sb.path(L"t/*.txt"),
+                                             sb.path(L"keep.txt")};
+    for (const auto& p : paths) sb.require_inside(p);
+    EXPECT_EQ(job.run(paths, job_of(olvex::job_files)), olvex::state_done) << job.dump();
+    EXPECT_FALSE(path_exists(sb.path(L"t")));
+    EXPECT_FALSE(path_exists(sb.path(L"keep.txt")));
+    EXPECT_EQ(job.status.path_count, 2);
+    EXPECT_TRUE(job.has(L"Note. Paths given twice or inside another given folder are taken once (4 dropped)"))
+        << job.dump();
+}
+
+// What the analysis found is what the wipe acts on: between the two (the job waits for its
+// go-ahead), a folder and a file of the tree are swapped for links to targets outside it, and
+// another file is replaced by a new one of the same name.
+TEST_F(EngineFiles, WhatWasSwappedAfterTheAnalysisIsLeftAlone) {
+    make_dirs(sb.path(L"outside/dir"));
+    write_bytes(sb.path(L"outside/dir/shadow"), "outside shadow");
+    write_bytes(sb.path(L"outside/file"), "outside file");
+    make_dirs(sb.path(L"t/zzz"));
+    write_bytes(sb.path(L"t/zzz/shadow"), "tree shadow");
+    write_bytes(sb.path(L"t/f"), "tree file");
+    write_bytes(sb.path(L"t/g"), "analysed g");
+    write_bytes(sb.path(L"t/plain"), "plain");
+    const bool links = make_link(sb.path(L"probe"), sb.path(L"outside/file"), false);
+
+    job.start({sb.path(L"t")}, job_of(olvex::job_files));
+    ASSERT_TRUE(job.wait_for_line(L"Waiting for user start..."));
+    sb.require_inside(sb.path(L"t/zzz"));
+    if (links) {
+        ASSERT_TRUE(vandel::move_file(sb.path(L"t/zzz"), sb.path(L"t/zzz.old"), false));
+        ASSERT_TRUE(make_link(sb.path(L"t/zzz"), sb.path(L"outside/dir"), true));
+        ASSERT_TRUE(vandel::move_file(sb.path(L"t/f"), sb.path(L"t/f.old"), false));
+        ASSERT_TRUE(make_link(sb.path(L"t/f"), sb.path(L"outside/file"), false));
+    }
+    // Kept elsewhere, so the new file can't be given its number.
+    ASSERT_TRUE(vandel::move_file(sb.path(L"t/g"), sb.path(L"g.old"), false));
+    write_bytes(sb.path(L"t/g"), "planted g");
+    ASSERT_EQ(job.engine.confirm_start(), 0);
+
+    EXPECT_EQ(job.wait_end(), olvex::state_partly_done) << job.dump();
+    EXPECT_EQ(read_bytes(sb.path(L"t/g")), "planted g");
+    EXPECT_EQ(read_bytes(sb.path(L"g.old")), "analysed g");
+    EXPECT_FALSE(path_exists(sb.path(L"t/plain")));
+    EXPECT_TRUE(job.has_block({L"g ... FAIL", L"ERROR: Access denied", L"Note. " + olvex::changed_note()})) << job.dump();
+    if (!links) GTEST_SKIP() << "links can't be made here; a replaced file was left alone";
+    EXPECT_EQ(read_bytes(sb.path(L"outside/dir/shadow")), "outside shadow");
+    EXPECT_EQ(read_bytes(sb.path(L"outside/file")), "outside file");
+    EXPECT_EQ(read_bytes(sb.path(L"t/zzz.old/shadow")), "tree shadow");
+    EXPECT_EQ(read_bytes(sb.path(L"t/f.old")), "tree file");
+    EXPECT_TRUE(job.has_block({L"shadow ... FAIL", L"ERROR: Access denied", L"Note. " + olvex::changed_note()}));
+    EXPECT_TRUE(job.has_block({L"f ... FAIL", L"ERROR: Access denied", L"Note. " + olvex::changed_note()}));
+    EXPECT_EQ(job.status.failed_count, 3 + 2);  // and zzz and t, which keep what was left alone
+}
+
+// Folders below the length of any path the system takes are reached through their parents.
+TEST_F(EngineFiles, TreesDeeperThanAnyPathAreWipedWhole) {
+    // POSIX: beyond PATH_MAX (4096 bytes). Windows: beyond MAX_PATH; not deeper, as Wine hands
+    // the host whole paths.
+    const int levels = native_separator() == L'/' ? 50 : 8;
+    const std::wstring name(100, L'd');
+    make_dirs(sb.path(L"t"));
+    make_deep_tree(sb.path(L"t"), name, levels, "deep");
+    make_deep_tree(sb.path(L"t"), L"e", 3, "shallow");
+    sb.require_inside(sb.path(L"t"));
+    job_options o = job_of(olvex::job_files);
+    EXPECT_EQ(job.run({sb.path(L"t")}, o), olvex::state_done) << job.dump();
+    EXPECT_FALSE(path_exists(sb.path(L"t")));
+    EXPECT_EQ(job.status.file_count, 2);
+    EXPECT_EQ(job.status.dir_count, levels + 3 + 1);
+    EXPECT_EQ(job.status.failed_count, 0);
 }
 
 // A front end's view while the job waits for its go-ahead, and what the go-ahead decides.

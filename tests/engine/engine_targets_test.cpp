@@ -83,6 +83,38 @@ TEST_F(EngineTargets, SystemTargetsAreRefusedAndNothingIsWritten) {
     EXPECT_TRUE(untouched(sb.path(L"v.img")));
     EXPECT_TRUE(untouched(sb.path(L"disk2.img")));
     EXPECT_TRUE(t.taken().empty());
+
+    // Nor is the system volume's root folder wiped as files, however it is spelled.
+    make_dirs(volume_root + L"sub");
+    olvex::engine e;
+    for (const std::wstring& root : {volume_root, volume_root + L"sub" + native_separator() + L".."})
+        EXPECT_EQ(e.start_job(root, job_of(olvex::job_files), L"\n"), olvex::err_invalid_input) << root.c_str();
+    EXPECT_EQ(e.get_state(), olvex::state_idle);
+    EXPECT_TRUE(is_directory(volume_root + L"sub"));
+}
+
+// What the analysis of a volume says when it can't be wiped: its serial and size first, then why.
+TEST_F(EngineTargets, VolumesThatCannotBeWrittenSaySo) {
+    struct row {
+        std::wstring root;
+        std::vector<std::wstring> block;
+    } rows[] = {
+        // Memory or network file systems have no block device to write.
+        {t.folder(L"mem"),
+         {L"ERROR: Not available", L"Note. This volume has no block device of its own; it can't be wiped as a whole"}},
+        // A volume the system lists but whose file system can't be read.
+        {sb.path(L"gone") + native_separator(), {L"ERROR: Access denied", L"Note. Failed to access volume information"}},
+    };
+    for (const auto& r : rows) {
+        t.add_volume({r.root, L"", L"", olvex::kind_ram, {}, false, L"", -1});
+        job_runner j;
+        EXPECT_EQ(j.run({r.root}, job_of(olvex::job_volumes)), olvex::state_failed) << j.dump();
+        const int64_t at = j.find(r.block.front());
+        ASSERT_GE(at, 2) << j.dump();
+        EXPECT_TRUE(j.has_block(r.block)) << j.dump();
+        EXPECT_EQ(j.log[static_cast<size_t>(at) - 2].compare(0, 8, L"Serial: "), 0) << j.dump();
+        EXPECT_EQ(j.log[static_cast<size_t>(at) - 1].compare(0, 8, L"Free  : "), 0) << j.dump();
+    }
 }
 
 TEST_F(EngineTargets, UnknownTargetsFailTheAnalysis) {

@@ -6,6 +6,7 @@
 #include "tests/support/mount.h"
 #include "tests/support/sandbox.h"
 #include "vandel/files.h"
+#include "vandel/folder_handle.h"
 
 #include <gtest/gtest.h>
 
@@ -378,6 +379,34 @@ TEST_F(WriterTest, RandomNamesAndRenameAndDelete) {
         EXPECT_EQ(w.rename_and_delete(sb.path(L"link"), 3, true), 0);
         EXPECT_EQ(oblivar::test::list_tree(sb.root()), (std::vector<std::wstring>{L"kept/", L"kept/child"}));
     }
+}
+
+// Opened from its folder, a file is written, renamed and deleted only while it is the one expected.
+TEST_F(WriterTest, FromItsFolderOnlyTheExpectedFileIsWrittenOrRemoved) {
+    make_file(L"a", 5000);
+    make_file(L"b", 5000);
+    vandel::folder_handle dir;
+    ASSERT_TRUE(dir.open(sb.root()));
+    struct vandel::file_info a, b;
+    dir.entry(L"a", a);
+    dir.entry(L"b", b);
+
+    olvex::file_writer other(olvex::writer_overwrite, 3);
+    EXPECT_EQ(other.open_at(dir, L"a", b.id, 0), olvex::err_access_denied);
+    EXPECT_TRUE(other.changed());
+    EXPECT_EQ(other.result_note(), olvex::changed_note());
+    EXPECT_EQ(other.rename_and_delete(dir, L"a", b.id, 3, true), olvex::err_access_denied);
+    EXPECT_EQ(other.open_at(dir, L"gone", a.id, 0), olvex::err_path_not_found);
+    EXPECT_FALSE(other.changed());
+    EXPECT_EQ(read_bytes(sb.path(L"a")), pattern_bytes(5000, "victim!"));
+
+    olvex::file_writer w(olvex::writer_overwrite, 3);
+    ASSERT_EQ(w.open_at(dir, L"a", a.id, 0), 0);
+    run(w);
+    EXPECT_EQ(w.close(), 0);
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_FALSE(w.changed());
+    EXPECT_EQ(oblivar::test::list_tree(sb.root()), std::vector<std::wstring>{L"b"});
 }
 
 TEST_F(WriterTest, SetModeOnlyWhileNotActive) {

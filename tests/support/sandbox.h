@@ -54,8 +54,12 @@ bool is_directory(const std::wstring& path);
 void make_dirs(const std::wstring& path);
 // Names below root, relative, with '/' separators, folders with a trailing '/', sorted.
 std::vector<std::wstring> list_tree(const std::wstring& root);
-// Removes a tree without following links; used by the sandbox itself.
+// Removes a tree without following links, however deep; used by the sandbox itself.
 void remove_tree(const std::wstring& path);
+// Makes `levels` folders named `name`, each inside the one before, in the folder at path (which
+// exists), and a file "leaf" holding bytes in the last one. The tree may go deeper than any path
+// the system takes.
+void make_deep_tree(const std::wstring& path, const std::wstring& name, int levels, const std::string& bytes);
 // Sets a file's last-write time (seconds since 1970 UTC, negative before).
 void set_write_time(const std::wstring& path, int64_t unix_seconds);
 // Creates a symbolic link; false when the system (or Wine) can't make one here.

@@ -1,6 +1,7 @@
 #pragma once
 // Runs a built program as a user does: its arguments, what is typed at it, what it prints and
 // its exit code. Standard input, output and error go through files in a folder of the caller.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ struct program_result {
 // timeout_s seconds.
 program_result run_program(const std::wstring& program, const std::vector<std::wstring>& args,
                            const std::string& input, const std::wstring& io_folder, int timeout_s = 240);
+
+// As run_program, but the program reads a pipe: once its output holds prompt, at_prompt runs,
+// then answer is written and the input ends. POSIX builds only.
+program_result run_program_at_prompt(const std::wstring& program, const std::vector<std::wstring>& args,
+                                     const std::string& prompt, const std::function<void()>& at_prompt,
+                                     const std::string& answer, const std::wstring& io_folder, int timeout_s = 240);
 
 // Returns the folder of this test program, with a trailing separator.
 std::wstring own_folder();

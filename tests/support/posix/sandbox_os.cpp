@@ -1,4 +1,4 @@
-// POSIX side of the test sandbox: mkdtemp, stat and nftw, on names converted losslessly.
+// POSIX side of the test sandbox: mkdtemp, stat and the *at calls, on names converted losslessly.
 #include "tests/support/sandbox.h"
 #include "vandel/os_text.h"
 
@@ -8,12 +8,12 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace oblivar::test {
 
@@ -47,10 +47,25 @@ bool has_dotdot(const std::wstring& p) {
     return false;
 }
 
-int remove_entry(const char* path, const struct stat*, int type, struct FTW*) {
-    int rc = (type == FTW_DP) ? rmdir(path) : unlink(path);
-    if (rc != 0 && errno != ENOENT) std::fprintf(stderr, "sandbox: cannot remove %s: %s\n", path, std::strerror(errno));
-    return 0;
+// Removes the entry name of the folder dirfd, relative to it so that no depth is too deep;
+// never follows a link nor enters another file system.
+void remove_at(int folder, const std::string& name, const std::string& shown) {
+    struct stat st {}, here {};
+    if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+    if (S_ISDIR(st.st_mode) && fstat(folder, &here) == 0 && st.st_dev == here.st_dev) {
+        // Give folders back their write and search bits so a test's read-only tree can go.
+        fchmodat(folder, name.c_str(), (st.st_mode & 07777) | S_IRWXU, 0);
+        const int fd = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+        std::vector<std::string> names;
+        while (const dirent* e = dir ? readdir(dir) : nullptr)
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+        for (const auto& n : names) remove_at(::dirfd(dir), n, shown);
+        if (dir) closedir(dir);
+        else if (fd >= 0) close(fd);
+    }
+    if (unlinkat(folder, name.c_str(), S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) != 0 && errno != ENOENT)
+        std::fprintf(stderr, "sandbox: cannot remove %s in %s: %s\n", name.c_str(), shown.c_str(), std::strerror(errno));
 }
 
 }  // namespace
@@ -185,16 +200,28 @@ std::vector<std::wstring> list_tree(const std::wstring& root) {
 
 void remove_tree(const std::wstring& path) {
     std::string p = os(path);
-    struct stat st {};
-    if (lstat(p.c_str(), &st) != 0) return;
-    // Give folders back their write and search bits so a test's read-only tree can go.
-    if (S_ISDIR(st.st_mode)) {
-        nftw(p.c_str(), [](const char* f, const struct stat* s, int type, struct FTW*) {
-            if (type == FTW_D) chmod(f, (s->st_mode & 07777) | S_IRWXU);
-            return 0;
-        }, 16, FTW_PHYS | FTW_MOUNT);
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    const size_t cut = p.find_last_of('/');
+    const std::string parent = cut == std::string::npos ? "." : cut == 0 ? "/" : p.substr(0, cut);
+    const int fd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    remove_at(fd, p.substr(cut + 1), parent);
+    close(fd);
+}
+
+void make_deep_tree(const std::wstring& path, const std::wstring& name, int levels, const std::string& bytes) {
+    const std::string n = os(name);
+    int fd = open(os(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+        const int next = mkdirat(fd, n.c_str(), 0755) == 0 ? openat(fd, n.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        close(fd);
+        fd = next;
     }
-    nftw(p.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
+    const int file = fd < 0 ? -1 : openat(fd, "leaf", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file < 0 || write(file, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        ADD_FAILURE() << "cannot make a deep tree in " << os(path) << ": " << std::strerror(errno);
+    if (file >= 0) close(file);
+    if (fd >= 0) close(fd);
 }
 
 void set_write_time(const std::wstring& path, int64_t unix_seconds) {

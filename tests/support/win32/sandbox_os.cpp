@@ -169,7 +169,28 @@ std::vector<std::wstring> list_tree(const std::wstring& root) {
     return out;
 }
 
-void remove_tree(const std::wstring& path) {
+// The path in "\\?\" form, which the system takes beyond MAX_PATH.
+static std::wstring long_form(const std::wstring& path) {
+    if (path.compare(0, 4, L"\\\\?\\") == 0 || path.size() < 3 || path[1] != L':') return path;
+    std::wstring p = path;
+    std::replace(p.begin(), p.end(), L'/', L'\\');
+    return L"\\\\?\\" + p;
+}
+
+void make_deep_tree(const std::wstring& path, const std::wstring& name, int levels, const std::string& bytes) {
+    std::wstring p = long_form(path);
+    for (int i = 0; i < levels; ++i) {
+        p += L"\\" + name;
+        if (!CreateDirectoryW(p.c_str(), nullptr)) {
+            ADD_FAILURE() << "cannot make a deep tree in " << narrow_for_message(path) << ": error " << GetLastError();
+            return;
+        }
+    }
+    write_bytes(p + L"\\leaf", bytes);
+}
+
+void remove_tree(const std::wstring& given) {
+    const std::wstring path = long_form(given);
     DWORD a = GetFileAttributesW(path.c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return;
     if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
