@@ -40,6 +40,9 @@ int folder_chain::holder(const std::vector<job_item>& items, int64_t index, cons
     out = nullptr;
     const job_item& item = items[static_cast<size_t>(index)];
     if (item.parent >= 0) return folder(items, item.parent, out);
+    // A root is renamed or removed through its holder: it must not be held itself (Windows
+    // refuses to rename a folder held open).
+    if (!chain_.empty() && chain_.front().index == index) chain_.clear();
     if (entry_name(items, index).empty()) return unreachable;
     std::wstring dir = vandel::directory_part(root_text(item));
     if (dir.empty()) dir = L".";

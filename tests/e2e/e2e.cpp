@@ -27,12 +27,14 @@ program_result e2e_test::olvex(const args& arguments, const std::string& input) 
     return run_program(own_folder() + OLVEX_PROGRAM, arguments, input, io_);
 }
 
+#ifndef _WIN32
 program_result e2e_test::olvex_at_prompt(const args& arguments, const std::function<void()>& at_prompt,
                                          const std::string& answer) {
     for (const auto& a : arguments)
         if (!a.empty() && a[0] != L'-') sb.require_inside(a);
     return run_program_at_prompt(own_folder() + OLVEX_PROGRAM, arguments, "Start now? [y/n]: ", at_prompt, answer, io_);
 }
+#endif
 
 program_result e2e_test::olvex_images(const args& driver, const args& arguments, const std::string& input) {
     args all{L"--sandbox=" + sb.root()};

@@ -43,9 +43,11 @@ protected:
     // Runs olvex with the arguments and the typed input; every argument that is no option must
     // lie inside the sandbox.
     program_result olvex(const args& arguments, const std::string& input = "");
-    // Runs olvex as olvex does, but answers its confirmation prompt only after at_prompt ran (POSIX).
+#ifndef _WIN32
+    // Runs olvex as olvex does, but answers its confirmation prompt only after at_prompt ran.
     program_result olvex_at_prompt(const args& arguments, const std::function<void()>& at_prompt,
                                    const std::string& answer);
+#endif
     // Runs olvex over the image targets described by driver (see olvex_images).
     program_result olvex_images(const args& driver, const args& arguments, const std::string& input = "");
 

@@ -18,11 +18,13 @@ struct program_result {
 program_result run_program(const std::wstring& program, const std::vector<std::wstring>& args,
                            const std::string& input, const std::wstring& io_folder, int timeout_s = 240);
 
+#ifndef _WIN32
 // As run_program, but the program reads a pipe: once its output holds prompt, at_prompt runs,
-// then answer is written and the input ends. POSIX builds only.
+// then answer is written and the input ends.
 program_result run_program_at_prompt(const std::wstring& program, const std::vector<std::wstring>& args,
                                      const std::string& prompt, const std::function<void()>& at_prompt,
                                      const std::string& answer, const std::wstring& io_folder, int timeout_s = 240);
+#endif
 
 // Returns the folder of this test program, with a trailing separator.
 std::wstring own_folder();
