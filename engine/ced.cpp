@@ -5,7 +5,7 @@
 #include "vandel/folders.h"
 #include "vandel/locale.h"
 #include "vandel/numbers.h"
-#include "vandel/strings.h"
+#include "vandel/os_text.h"
 #include "vandel/version.h"
 
 #include <algorithm>
@@ -157,7 +157,7 @@ void ced::append(const std::wstring& text, bool blank_after, bool force) {
     }
     if (text.empty() && last_blank_) return;
     // Names come from anyone who can make a file: never let one break or forge a line.
-    lines_.push_back(vandel::printable_text(text));
+    lines_.push_back(vandel::printable_name(text));
     if (blank) lines_.push_back(L"");
     last_blank_ = text.empty() || blank;
 }

@@ -7,7 +7,8 @@
 #include "vandel/files.h"
 #include "vandel/strings.h"
 
-#include <algorithm>
+#include <functional>
+#include <unordered_set>
 
 namespace olvex {
 
@@ -29,17 +30,21 @@ std::wstring prepare_path(const std::wstring& part) {
     return vandel::normalize_path(expand_path_macros(path));
 }
 
-// What set-up knows of one path: its id and the ids of the folders above it, by its text.
+// What set-up knows of one path: its text, its id and the ids of the folders above it.
 struct path_place {
-    std::wstring text;  // absolute, "." and ".." resolved
+    std::wstring text;  // absolute, "." and ".." resolved, without a trailing separator; folded on Windows
     vandel::file_id id;
     bool walked = false;  // a folder whose tree the job walks (no link, no mount point)
     std::vector<vandel::file_id> above;
 };
 
+std::wstring folded(const std::wstring& text) {
+    return vandel::path_style::native == vandel::path_style::windows ? vandel::to_lower(text) : text;
+}
+
 path_place place_of(const std::wstring& path) {
     path_place p;
-    p.text = vandel::remove_trailing_separator(vandel::absolute_path(path, L""));
+    p.text = folded(vandel::remove_trailing_separator(vandel::absolute_path(path, L"")));
     struct vandel::file_info info;
     p.walked = vandel::file_info(path, info) == vandel::kind_folder && !info.reparse_point;
     p.id = info.id;
@@ -47,37 +52,40 @@ path_place place_of(const std::wstring& path) {
         const std::wstring dir = vandel::directory_part(cur);
         const std::wstring up = vandel::remove_trailing_separator(dir);
         if (dir.empty() || up == cur) break;
-        vandel::file_info(dir, info);
-        if (info.id.known) p.above.push_back(info.id);
+        if (vandel::file_info(dir, info) != vandel::kind_missing) p.above.push_back(info.id);
         if (up.empty()) break;
         cur = up;
     }
     return p;
 }
 
-bool same_text(const std::wstring& a, const std::wstring& b) {
-    return vandel::path_style::native == vandel::path_style::windows ? vandel::to_lower(a) == vandel::to_lower(b) : a == b;
-}
+struct id_hash {
+    size_t operator()(const vandel::file_id& id) const { return std::hash<uint64_t>()(id.index * 31 + id.volume); }
+};
 
 // Drops every path that names what an earlier one names, or lies inside a folder another one
 // names (the walk of that folder wipes it): wiped twice, the second time it would be missing.
 // Returns how many were dropped.
 int64_t drop_repeated(std::vector<std::wstring>& list) {
     std::vector<path_place> places;
-    for (const auto& path : list) places.push_back(place_of(path));
+    std::unordered_set<std::wstring> folder_texts;
+    std::unordered_set<vandel::file_id, id_hash> folder_ids;
+    for (const auto& path : list) {
+        places.push_back(place_of(path));
+        if (!places.back().walked) continue;
+        folder_texts.insert(places.back().text);
+        if (places.back().id.known) folder_ids.insert(places.back().id);
+    }
+    std::unordered_set<std::wstring> texts;
+    std::unordered_set<vandel::file_id, id_hash> ids;
     std::vector<std::wstring> kept;
     for (size_t i = 0; i < list.size(); ++i) {
-        bool repeated = false;
-        for (size_t j = 0; j < list.size() && !repeated; ++j) {
-            if (j == i) continue;
-            const path_place &p = places[i], &q = places[j];
-            // Two names of one file may be two hard links, each to be removed; a folder has one.
-            const bool same = same_text(p.text, q.text) || (p.walked && p.id == q.id);
-            const bool inside = q.walked && (std::find(p.above.begin(), p.above.end(), q.id) != p.above.end() ||
-                                             (p.text.size() > q.text.size() && same_text(p.text.substr(0, q.text.size()), q.text) &&
-                                              vandel::is_path_separator(p.text[q.text.size()])));
-            repeated = (same && j < i) || inside;
-        }
+        const path_place& p = places[i];
+        // Two names of one file may be two hard links, each to be removed; a folder has one.
+        bool repeated = !texts.insert(p.text).second || (p.walked && p.id.known && !ids.insert(p.id).second);
+        for (const auto& id : p.above) repeated = repeated || folder_ids.count(id) != 0;
+        for (size_t at = p.text.size(); !repeated && at-- > 1;)
+            repeated = vandel::is_path_separator(p.text[at]) && folder_texts.count(p.text.substr(0, at)) != 0;
         if (!repeated) kept.push_back(list[i]);
     }
     const int64_t dropped = static_cast<int64_t>(list.size() - kept.size());
@@ -298,12 +306,12 @@ bool engine::process_items(uint32_t scheme, bool& anything_done) {
                 last_folder = folder;
             }
             result = wipe_file_item(index, scheme, (item.flags & item_remove) != 0, (item.flags & item_read_only) != 0);
-            error_code gone = 0;
-            std::wstring note;
+            error_code unused = 0;
+            std::wstring no_note;
             if (result != 0) {
                 set_result_up(index, result);
                 job_.items[i].flags &= static_cast<uint16_t>(~item_remove);
-            } else if (reach_item(index, gone, note)) {
+            } else if (reach_item(index, unused, no_note)) {
                 job_.items[i].flags |= item_remove;  // kept by the writer: the removal phase takes it
             } else {
                 job_.items[i].flags &= static_cast<uint16_t>(~item_remove);

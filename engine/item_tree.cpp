@@ -372,12 +372,11 @@ void engine::analyse_file(int64_t index, const std::wstring& p) {
         // Only the name goes; what it names (or, on POSIX, the device, FIFO or socket) is never written.
         item.flags |= item_remove;
         if (options_.job_type == job_files) {
-            static const wchar_t* const what[] = {L"a symbolic link", L"a device node", L"a FIFO", L"a socket"};
-            const std::wstring kind = item.special < 4 ? what[item.special] : what[0];
+            static const wchar_t* const special[] = {L"a device node", L"a FIFO", L"a socket"};
+            const bool link = item.special < vandel::special_device || item.special > vandel::special_socket;
             st.warnings |= warn_links;
-            ced_.log_warning(item.special == vandel::special_none
-                                 ? L"File is a symbolic link. Only the link will be removed."
-                                 : L"File is " + kind + L". Only its name will be removed.",
+            ced_.log_warning(link ? std::wstring(L"File is a symbolic link. Only the link will be removed.")
+                                  : L"File is " + std::wstring(special[item.special - 1]) + L". Only its name will be removed.",
                              p, true);
         }
         return;

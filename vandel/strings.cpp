@@ -289,32 +289,4 @@ uint32_t crc32(const void* data, size_t size, bool finish, uint32_t crc) {
     return finish ? ~crc : crc;
 }
 
-std::wstring printable_text(const std::wstring& text) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    auto escaped = [&](uint32_t value, int width) {
-        std::wstring out(width == 2 ? L"\\x" : L"\\u");
-        for (int shift = (width - 1) * 4; shift >= 0; shift -= 4) out += digits[(value >> shift) & 0xF];
-        return out;
-    };
-    std::wstring out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const uint32_t c = code(text[i]);
-        const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
-        if (high && i + 1 < text.size() && code(text[i + 1]) >= 0xDC00 && code(text[i + 1]) <= 0xDFFF) {
-            out += text[i];
-            out += text[++i];
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-            out += escaped(c, 2);
-        } else if (c >= 0xDC80 && c <= 0xDCFF) {
-            out += escaped(c & 0xFF, 2);  // a byte that was not UTF-8
-        } else if (high || low) {
-            out += escaped(c, 4);
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 }  // namespace vandel

@@ -62,11 +62,6 @@ std::wstring trim(const std::wstring& text, bool left, bool right);
 std::string unescape(const std::string& text, bool drop_backslash);
 std::wstring unescape(const std::wstring& text, bool drop_backslash);
 
-// Returns text fit to show on one line of a log or console: control characters (0x00-0x1F,
-// 0x7F, 0x80-0x9F) and the escapes of bytes that are not UTF-8 (U+DC80..U+DCFF, see os_text.h)
-// become "\xNN" (the byte), any other unpaired surrogate "\uNNNN"; everything else stays.
-std::wstring printable_text(const std::wstring& text);
-
 // Reads a number as strtol does (leading blanks, a sign, "0x" for base 16; base 0 picks by the
 // prefix) and writes it to value, clamped to the int32 range; the wide form reads units above
 // 255 as 0x1A. Returns the characters taken (0 when none, and then value is 0).

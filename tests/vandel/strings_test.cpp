@@ -130,29 +130,6 @@ TEST(Strings, Unescape) {
     EXPECT_EQ(vandel::unescape(std::wstring(L"\\u 041"), false), L"\\u 041");
 }
 
-TEST(Strings, PrintableTextEscapesWhatCouldForgeOrBreakALine) {
-    auto units = [](std::initializer_list<uint32_t> codes) {
-        std::wstring s;
-        for (uint32_t c : codes) s.push_back(static_cast<wchar_t>(c));
-        return s;
-    };
-    struct row {
-        std::wstring text, shown;
-    } rows[] = {
-        {L"plain name.txt", L"plain name.txt"},
-        {L"a\nb\rc\td", L"a\\x0Ab\\x0Dc\\x09d"},
-        {units({'x', 0x00, 0x1B, 0x7F, 0x85, 0x9F, 0xA0}), units({'x'}) + L"\\x00\\x1B\\x7F\\x85\\x9F" + units({0xA0})},
-        // A byte that was not UTF-8 shows as that byte.
-        {units({'n', 0xDCFF, 0xDC80}), L"n\\xFF\\x80"},
-        // A pair is one character; a lone half of one is not.
-        {units({0xD83D, 0xDE00}), units({0xD83D, 0xDE00})},
-        {units({0xD83D, 'a', 0xDE00}), L"\\uD83Da\\uDE00"},
-        {units({0x00E9, 0x20AC, 0x4E2D}), units({0x00E9, 0x20AC, 0x4E2D})},
-        {L"C:\\back\\slash", L"C:\\back\\slash"},
-    };
-    for (const auto& r : rows) EXPECT_EQ(vandel::printable_text(r.text), r.shown);
-}
-
 TEST(Strings, ParseLongClampsToInt32OnBothBuilds) {
     struct row {
         std::string text;
