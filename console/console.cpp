@@ -12,6 +12,8 @@
 #include "vandel/strings.h"
 #include "vandel/version.h"
 
+#include <mutex>
+
 namespace olvex {
 
 namespace {
@@ -96,6 +98,20 @@ const word_value scheme_words[] = {
 constexpr uint32_t verify_first = 0x40000000, verify_last = 0x80000000;
 const word_value throttle_words[] = {
     {L"high", 100}, {L"max", 100}, {L"fast", 100}, {L"med", 65}, {L"low", 30}, {L"slow", 30}, {L"min", 30},
+};
+
+// Watches for interrupts while it lives.
+class interrupt_scope {
+public:
+    interrupt_scope(console_io& io, std::function<void()> on_interrupt) : io_(io) {
+        io_.watch_interrupts(std::move(on_interrupt));
+    }
+    ~interrupt_scope() { io_.stop_watching(); }
+    interrupt_scope(const interrupt_scope&) = delete;
+    interrupt_scope& operator=(const interrupt_scope&) = delete;
+
+private:
+    console_io& io_;
 };
 
 }  // namespace
@@ -295,10 +311,24 @@ int console::run_job(const std::vector<std::wstring>& paths, job_options options
         list += paths[i];
     }
     engine job;
+    // An interrupt asks for the abort as the GUI's abort button does: the file under way keeps
+    // its name, and the job ends aborted with its report, on the console and in the log.
+    std::mutex abort_mutex;
+    bool started = false, interrupted = false;
+    const interrupt_scope watch(io_, [&] {
+        const std::lock_guard<std::mutex> lock(abort_mutex);
+        interrupted = true;
+        if (started) job.abort();
+    });
     const error_code set_up = job.start_job(list, options, std::wstring(1, L'\0'));
     if (set_up != err_ok) {
         print(L"FAILED: " + error_text(set_up) + L"\n");
         return 2;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(abort_mutex);
+        started = true;
+        if (interrupted) job.abort();
     }
     if (skip_confirm) {
         job.confirm_start();

@@ -7,6 +7,7 @@
 #include "engine/job.h"
 #include "vandel/file_stream.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,13 @@ public:
     virtual void detach() = 0;
     // Waits for a key press (Windows); nothing elsewhere.
     virtual void wait_for_key() = 0;
+    // From now until stop_watching: the first interrupt (POSIX: SIGINT, SIGTERM, SIGHUP;
+    // Windows: Ctrl-C, Ctrl-Break, closing the console) calls on_interrupt on a thread of its
+    // own and makes read_line report the end of input; a second one ends the process at once
+    // with exit code 3.
+    virtual void watch_interrupts(std::function<void()> on_interrupt) = 0;
+    // Stops watching once an on_interrupt under way has returned; the system's handling is back.
+    virtual void stop_watching() = 0;
 };
 
 // The process's standard output and input. On Windows text goes to a console as UTF-16 and to

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,21 @@ public:
         if (flush) ++flushes;
     }
     bool read_line(std::wstring& line) override {
+        if (interrupt_at_prompt && on_interrupt) {
+            on_interrupt();  // as the system's handler would, then the read gives up
+            return false;
+        }
         if (next_ >= lines_.size()) return false;
         line = lines_[next_++];
         return true;
     }
     void detach() override { detached = true; }
     void wait_for_key() override {}
+    void watch_interrupts(std::function<void()> f) override { on_interrupt = std::move(f); }
+    void stop_watching() override { on_interrupt = nullptr; }
 
+    std::function<void()> on_interrupt;
+    bool interrupt_at_prompt = false;
     std::wstring written;
     int flushes = 0;
     bool detached = false;
@@ -51,6 +60,21 @@ TEST(Console, ThePromptAsksUntilYesOrNoAndTakesTheEndOfInputAsNo) {
         EXPECT_EQ(c.confirm_start(L"Start now? [y/n]: "), r.yes) << r.answers.size();
         EXPECT_EQ(io.flushes, r.prompts);
     }
+}
+
+TEST(Console, AnInterruptAtThePromptAbortsTheJobAndIsWatchedOnlyWhileItRuns) {
+    oblivar::test::sandbox sb;
+    const std::wstring file = sb.path(L"keep.txt");
+    oblivar::test::write_bytes(file, "secret");
+    scripted_io io({L"y"});
+    io.interrupt_at_prompt = true;
+    olvex::console c(io);
+    olvex::job_options options;
+    options.job_type = olvex::job_files;
+    EXPECT_EQ(c.run_job({file}, options, false), 3);
+    EXPECT_NE(io.written.find(L"ABORTED"), std::wstring::npos);
+    EXPECT_EQ(oblivar::test::read_bytes(file), "secret");
+    EXPECT_FALSE(io.on_interrupt);
 }
 
 TEST(Console, SilentOnlyWhenNobodyMustAnswer) {

@@ -27,21 +27,25 @@ program_result e2e_test::olvex(const args& arguments, const std::string& input) 
     return run_program(own_folder() + OLVEX_PROGRAM, arguments, input, io_);
 }
 
-#ifndef _WIN32
 program_result e2e_test::olvex_at_prompt(const args& arguments, const std::function<void()>& at_prompt,
                                          const std::string& answer) {
     for (const auto& a : arguments)
         if (!a.empty() && a[0] != L'-') sb.require_inside(a);
     return run_program_at_prompt(own_folder() + OLVEX_PROGRAM, arguments, "Start now? [y/n]: ", at_prompt, answer, io_);
 }
-#endif
 
-program_result e2e_test::olvex_images(const args& driver, const args& arguments, const std::string& input) {
+std::wstring e2e_test::images_program() const { return own_folder() + OLVEX_IMAGES_PROGRAM; }
+
+args e2e_test::images_arguments(const args& driver, const args& arguments) const {
     args all{L"--sandbox=" + sb.root()};
     all.insert(all.end(), driver.begin(), driver.end());
     all.push_back(L"--");
     all.insert(all.end(), arguments.begin(), arguments.end());
-    return run_program(own_folder() + OLVEX_IMAGES_PROGRAM, all, input, io_);
+    return all;
+}
+
+program_result e2e_test::olvex_images(const args& driver, const args& arguments, const std::string& input) {
+    return run_program(images_program(), images_arguments(driver, arguments), input, io_);
 }
 
 std::wstring e2e_test::copy_program(const std::wstring& rel) {

@@ -43,13 +43,14 @@ protected:
     // Runs olvex with the arguments and the typed input; every argument that is no option must
     // lie inside the sandbox.
     program_result olvex(const args& arguments, const std::string& input = "");
-#ifndef _WIN32
     // Runs olvex as olvex does, but answers its confirmation prompt only after at_prompt ran.
     program_result olvex_at_prompt(const args& arguments, const std::function<void()>& at_prompt,
                                    const std::string& answer);
-#endif
     // Runs olvex over the image targets described by driver (see olvex_images).
     program_result olvex_images(const args& driver, const args& arguments, const std::string& input = "");
+    // The program and arguments of such a run.
+    std::wstring images_program() const;
+    args images_arguments(const args& driver, const args& arguments) const;
 
     // Makes the tree t/: a.txt, b.dat, sub/c.txt, sub/deeper/d.txt, sub/deeper/e.bin, empty/.
     // Returns the folder.

@@ -2,6 +2,10 @@
 #include "tests/e2e/e2e.h"
 #include "tests/e2e/help_text.h"
 
+#ifdef _WIN32
+#include "vandel/win32/windows.h"
+#endif
+
 namespace oblivar::test {
 namespace {
 
@@ -132,6 +136,24 @@ TEST_F(input_test, ThePromptTakesYesNoOrTheEndOfInput) {
         EXPECT_TRUE(holds(run.output, L"Finish Time: ")) << run.output;
     }
 }
+
+#ifdef _WIN32
+TEST_F(input_test, AYesPipedFromCmdKeepsItsBlankAndIsAYes) {
+    // cmd's "echo y | olvex.exe" sends "y \r\n".
+    make_file(L"t/a.txt", 3000);
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const std::wstring olvex_exe = own_folder() + OLVEX_PROGRAM;
+    ASSERT_EQ(olvex_exe.find(L' '), std::wstring::npos) << "cmd would need other quotes";
+    sb.require_inside(sb.path(L"t/a.txt"));
+    const program_result run = run_program(std::wstring(system) + L"\\cmd.exe",
+                                           {L"/c", L"echo y | " + olvex_exe + L" --wipe=file " + sb.path(L"t/a.txt")},
+                                           "", io_);
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_EQ(count_of(run.output, L"Start now? [y/n]: "), 1u) << run.output;
+    EXPECT_FALSE(path_exists(sb.path(L"t/a.txt")));
+}
+#endif
 
 }  // namespace
 }  // namespace oblivar::test

@@ -3,13 +3,18 @@
 // builds only; the product has no way to be pointed at images.
 //
 //   olvex_images --sandbox=FOLDER [--device=N|IMAGE|SERIAL]...
-//                [--volume=ROOT|IMAGE|LABEL|KIND|DEVICES|BIN]... [--system-volume=ROOT] -- OLVEX ARGUMENTS
+//                [--volume=ROOT|IMAGE|LABEL|KIND|DEVICES|BIN]... [--system-volume=ROOT]
+//                [--time-scale=N] -- OLVEX ARGUMENTS
 //
+// --time-scale=N makes the clock run N times faster than the system's: a throttled job, which
+// pauses for as long as its work took, then runs about N times slower, so that a test meets it
+// in the middle of a file.
 // IMAGE, SERIAL and BIN may be "-" for none; DEVICES is a "+"-joined list of device numbers or
 // "-". Without --system-volume, no volume or device of the test is the system's.
 #include "console/console.h"
 #include "tests/support/image_targets.h"
 #include "tests/support/sandbox.h"
+#include "vandel/clock.h"
 #include "vandel/folders.h"
 #include "vandel/numbers.h"
 #include "vandel/strings.h"
@@ -32,6 +37,17 @@ int32_t number(const std::wstring& text) {
     return vandel::parse_int32(text, n, 10) > 0 ? n : -1;
 }
 
+class fast_clock : public vandel::clock_provider {
+public:
+    explicit fast_clock(int64_t scale) : scale_(scale) {}
+    int64_t now_ms() override { return start_ + (vandel::detail::system_now_ms() - start_) * scale_; }
+    void sleep_ms(int32_t ms) override { vandel::detail::system_sleep_ms(ms); }
+
+private:
+    const int64_t start_ = vandel::detail::system_now_ms();
+    const int64_t scale_;
+};
+
 int usage(const char* why) {
     std::fprintf(stderr, "olvex_images: %s\n", why);
     return 120;
@@ -53,6 +69,7 @@ int main(int argc, char** argv) {
     std::vector<int32_t> device_numbers;
     std::vector<oblivar::test::image_targets::volume> volumes;
     std::wstring system_volume = L"<system>";
+    std::unique_ptr<vandel::clock_provider> clock;
     size_t i = 1;
     for (; i < args.size() && args[i] != L"--"; ++i) {
         const std::wstring& a = args[i];
@@ -81,6 +98,8 @@ int main(int argc, char** argv) {
             volumes.push_back(v);
         } else if (name == L"--system-volume") {
             system_volume = value;
+        } else if (name == L"--time-scale" && number(value) > 0) {
+            clock = std::make_unique<fast_clock>(number(value));
         } else {
             return usage("unknown driver argument");
         }
@@ -91,6 +110,7 @@ int main(int argc, char** argv) {
     for (size_t d = 0; d < devices.size(); ++d) targets.add_device(device_numbers[d], devices[d]);
     for (const auto& v : volumes) targets.add_volume(v);
     targets.set_system_volume(system_volume);
+    if (clock) vandel::set_clock_provider(clock.get());
 
     std::vector<std::wstring> olvex_args{L"olvex"};
     olvex_args.insert(olvex_args.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());

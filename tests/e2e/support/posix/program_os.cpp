@@ -12,11 +12,16 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <functional>
-
 extern char** environ;
 
 namespace oblivar::test {
+
+struct running_program::os_state {
+    pid_t pid = -1;
+    bool reaped = false;
+    int status = 0;
+    int input = -1;  // the pipe's end to write, when piped
+};
 
 std::wstring own_folder() {
     char buf[PATH_MAX];
@@ -26,125 +31,115 @@ std::wstring own_folder() {
     return vandel::from_os_bytes(path.substr(0, path.find_last_of('/') + 1));
 }
 
-namespace {
-
-std::vector<std::string> argument_bytes(const std::wstring& program, const std::vector<std::wstring>& args) {
-    std::vector<std::string> bytes{vandel::to_os_bytes(program)};
+running_program::running_program(const std::wstring& program, const std::vector<std::wstring>& args,
+                                 const std::string& input, const std::wstring& io_folder, bool piped)
+    : os_(std::make_unique<os_state>()) {
+    // Names of their own for each run: a file of the last run may still be held for a moment.
+    static int runs = 0;
+    const std::wstring run = std::to_wstring(++runs);
+    in_path_ = io_folder + L"/stdin-" + run + L".txt";
+    out_path_ = io_folder + L"/stdout-" + run + L".txt";
+    write_bytes(in_path_, input);
+    write_bytes(out_path_, "");
+    const std::string exe = vandel::to_os_bytes(program);
+    std::vector<std::string> bytes{exe};
     for (const auto& a : args) bytes.push_back(vandel::to_os_bytes(a));
-    return bytes;
-}
-
-// Starts the program with standard input set up by input (dup2 or open) and standard output and
-// error on out_path. Returns the process, 0 when it could not be started.
-pid_t spawn(std::vector<std::string>& bytes, const std::function<void(posix_spawn_file_actions_t*)>& input,
-            const std::wstring& out_path) {
     std::vector<char*> argv;
     for (auto& b : bytes) argv.push_back(b.data());
     argv.push_back(nullptr);
+
+    int pipe_fds[2] = {-1, -1};
+    if (piped && pipe2(pipe_fds, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    input(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, vandel::to_os_bytes(out_path).c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    if (piped)
+        posix_spawn_file_actions_adddup2(&actions, pipe_fds[0], 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, vandel::to_os_bytes(in_path_).c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, vandel::to_os_bytes(out_path_).c_str(), O_WRONLY | O_TRUNC, 0);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    // The program starts with the signals a shell gives it: none blocked, none ignored.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    if (posix_spawn(&pid, exe.c_str(), &actions, &attributes, argv.data(), environ) == 0) os_->pid = pid;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : 0;
-}
-
-void pause_20ms() {
-    const timespec pause{0, 20 * 1000 * 1000};
-    nanosleep(&pause, nullptr);
-}
-
-// Returns true once the process ended (its exit code in code, -1 when it did not exit).
-bool ended(pid_t pid, int& code) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) != pid) return false;
-    code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return true;
-}
-
-// Waits for the process at most timeout_ms; kills it past that. Returns its exit code, -1 when
-// killed or when it did not exit.
-int finish(pid_t pid, int timeout_ms) {
-    int code = -1;
-    for (int waited_ms = 0; waited_ms < timeout_ms; waited_ms += 20) {
-        if (ended(pid, code)) return code;
-        pause_20ms();
+    if (piped) {
+        close(pipe_fds[0]);
+        os_->input = pipe_fds[1];
+        write_input(input);
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
 }
 
-std::wstring run_name() {
-    // Names of their own for each run: a file of the last run may still be held for a moment.
-    static int runs = 0;
-    return std::to_wstring(++runs);
+running_program::~running_program() {
+    end_input();
+    if (!waited_ && os_->pid > 0 && !os_->reaped) {
+        kill(os_->pid, SIGKILL);
+        int status = 0;
+        waitpid(os_->pid, &status, 0);
+    }
+    unlink(vandel::to_os_bytes(in_path_).c_str());
+    unlink(vandel::to_os_bytes(out_path_).c_str());
 }
 
-}  // namespace
+bool running_program::started() const { return os_->pid > 0; }
 
-program_result run_program(const std::wstring& program, const std::vector<std::wstring>& args,
-                           const std::string& input, const std::wstring& io_folder, int timeout_s) {
+bool running_program::ended() {
+    if (os_->pid <= 0 || os_->reaped) return true;
+    os_->reaped = waitpid(os_->pid, &os_->status, WNOHANG) == os_->pid;
+    return os_->reaped;
+}
+
+bool running_program::interrupt(int code) { return !ended() && kill(os_->pid, code) == 0; }
+
+bool running_program::write_input(const std::string& text) {
+    if (os_->input < 0) return false;
+    // A program that ended meanwhile must not take the test down with SIGPIPE.
+    sigset_t pipe_signal, old;
+    sigemptyset(&pipe_signal);
+    sigaddset(&pipe_signal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe_signal, &old);
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(os_->input, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const timespec none{0, 0};
+    if (done < text.size()) sigtimedwait(&pipe_signal, nullptr, &none);
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return done == text.size();
+}
+
+void running_program::end_input() {
+    if (os_->input >= 0) close(os_->input);
+    os_->input = -1;
+}
+
+program_result running_program::wait(int timeout_s) {
     program_result result;
-    const std::wstring run = run_name();
-    const std::wstring in_path = io_folder + L"/stdin-" + run + L".txt", out_path = io_folder + L"/stdout-" + run + L".txt";
-    write_bytes(in_path, input);
-    std::vector<std::string> bytes = argument_bytes(program, args);
-    const std::string in = vandel::to_os_bytes(in_path);
-    const pid_t pid =
-        spawn(bytes, [&](posix_spawn_file_actions_t* a) { posix_spawn_file_actions_addopen(a, 0, in.c_str(), O_RDONLY, 0); },
-              out_path);
-    if (pid != 0) {
-        result.exit_code = finish(pid, timeout_s * 1000);
-        result.output = read_bytes(out_path);
+    if (os_->pid <= 0 || waited_) return result;
+    for (int waited_ms = 0; waited_ms < timeout_s * 1000 && !ended(); waited_ms += 20) {
+        const timespec pause{0, 20 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
     }
-    unlink(in.c_str());
-    unlink(vandel::to_os_bytes(out_path).c_str());
-    return result;
-}
-
-program_result run_program_at_prompt(const std::wstring& program, const std::vector<std::wstring>& args,
-                                     const std::string& prompt, const std::function<void()>& at_prompt,
-                                     const std::string& answer, const std::wstring& io_folder, int timeout_s) {
-    program_result result;
-    const std::wstring out_path = io_folder + L"/stdout-" + run_name() + L".txt";
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) return result;
-    std::vector<std::string> bytes = argument_bytes(program, args);
-    const pid_t pid =
-        spawn(bytes, [&](posix_spawn_file_actions_t* a) { posix_spawn_file_actions_adddup2(a, pipe_fds[0], 0); }, out_path);
-    close(pipe_fds[0]);
-    if (pid != 0) {
-        int code = -1;
-        bool gone = false;
-        for (int waited_ms = 0; waited_ms < timeout_s * 1000 && !(gone = ended(pid, code)); waited_ms += 20) {
-            if (read_bytes(out_path).find(prompt) != std::string::npos) {
-                at_prompt();
-                // A program that ended meanwhile must not take the test down with SIGPIPE.
-                sigset_t pipe_signal, old;
-                sigemptyset(&pipe_signal);
-                sigaddset(&pipe_signal, SIGPIPE);
-                pthread_sigmask(SIG_BLOCK, &pipe_signal, &old);
-                if (write(pipe_fds[1], answer.data(), answer.size()) < 0) {
-                    const timespec none{0, 0};
-                    sigtimedwait(&pipe_signal, nullptr, &none);
-                }
-                pthread_sigmask(SIG_SETMASK, &old, nullptr);
-                break;
-            }
-            pause_20ms();
-        }
-        close(pipe_fds[1]);
-        result.exit_code = gone ? code : finish(pid, timeout_s * 1000);
-        result.output = read_bytes(out_path);
-    } else {
-        close(pipe_fds[1]);
+    if (!os_->reaped) {
+        kill(os_->pid, SIGKILL);
+        waitpid(os_->pid, &os_->status, 0);
+    } else if (WIFEXITED(os_->status)) {
+        result.exit_code = WEXITSTATUS(os_->status);
     }
-    unlink(vandel::to_os_bytes(out_path).c_str());
+    waited_ = true;
+    end_input();
+    result.output = output();
     return result;
 }
 

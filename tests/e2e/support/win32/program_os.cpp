@@ -1,4 +1,5 @@
-// Win32 side of the program runner: CreateProcessW with inherited file handles.
+// Win32 side of the program runner: CreateProcessW with inherited file handles, in a console of
+// its own without a window; control events through that console.
 #include "tests/e2e/support/program.h"
 #include "tests/support/sandbox.h"
 #include "vandel/win32/windows.h"
@@ -33,6 +34,12 @@ HANDLE inheritable(const std::wstring& path, bool write) {
 
 }  // namespace
 
+struct running_program::os_state {
+    PROCESS_INFORMATION pi{};
+    bool started = false;
+    HANDLE input = nullptr;  // the pipe's end to write, when piped
+};
+
 std::wstring own_folder() {
     wchar_t buf[32768];
     const DWORD n = GetModuleFileNameW(nullptr, buf, 32768);
@@ -40,43 +47,105 @@ std::wstring own_folder() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-program_result run_program(const std::wstring& program, const std::vector<std::wstring>& args,
-                           const std::string& input, const std::wstring& io_folder, int timeout_s) {
-    program_result result;
+running_program::running_program(const std::wstring& program, const std::vector<std::wstring>& args,
+                                 const std::string& input, const std::wstring& io_folder, bool piped)
+    : os_(std::make_unique<os_state>()) {
     // Names of their own for each run: a file of the last run may still be held for a moment.
     static int runs = 0;
     const std::wstring run = std::to_wstring(++runs);
-    const std::wstring in_path = io_folder + L"\\stdin-" + run + L".txt", out_path = io_folder + L"\\stdout-" + run + L".txt";
-    write_bytes(in_path, input);
+    in_path_ = io_folder + L"\\stdin-" + run + L".txt";
+    out_path_ = io_folder + L"\\stdout-" + run + L".txt";
+    write_bytes(in_path_, input);
     std::wstring command = quote(program);
     for (const auto& a : args) command += L" " + quote(a);
 
-    const HANDLE in = inheritable(in_path, false), out = inheritable(out_path, true);
+    HANDLE in = INVALID_HANDLE_VALUE;
+    if (piped) {
+        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+        HANDLE read_end = nullptr;
+        if (CreatePipe(&read_end, &os_->input, &sa, 0)) {
+            SetHandleInformation(os_->input, HANDLE_FLAG_INHERIT, 0);
+            in = read_end;
+        }
+    } else {
+        in = inheritable(in_path_, false);
+    }
+    const HANDLE out = inheritable(out_path_, true);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = in;
     si.hStdOutput = out;
     si.hStdError = out;
-    PROCESS_INFORMATION pi{};
-    if (in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
-        CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                       &si, &pi)) {
-        if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeout_s) * 1000) != WAIT_OBJECT_0) {
-            TerminateProcess(pi.hProcess, 1);
-            WaitForSingleObject(pi.hProcess, INFINITE);
-        } else {
-            DWORD code = 0;
-            if (GetExitCodeProcess(pi.hProcess, &code)) result.exit_code = static_cast<int>(code);
-        }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
+    os_->started = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
+                   CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &si, &os_->pi);
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-    result.output = read_bytes(out_path);
-    DeleteFileW(in_path.c_str());
-    DeleteFileW(out_path.c_str());
+    if (piped) write_input(input);
+}
+
+running_program::~running_program() {
+    end_input();
+    if (os_->started) {
+        if (!waited_) {
+            TerminateProcess(os_->pi.hProcess, 1);
+            WaitForSingleObject(os_->pi.hProcess, INFINITE);
+        }
+        CloseHandle(os_->pi.hThread);
+        CloseHandle(os_->pi.hProcess);
+    }
+    DeleteFileW(in_path_.c_str());
+    DeleteFileW(out_path_.c_str());
+}
+
+bool running_program::started() const { return os_->started; }
+
+bool running_program::ended() { return !os_->started || WaitForSingleObject(os_->pi.hProcess, 0) == WAIT_OBJECT_0; }
+
+bool running_program::write_input(const std::string& text) {
+    DWORD done = 0;
+    return os_->input && WriteFile(os_->input, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+           done == text.size();
+}
+
+void running_program::end_input() {
+    if (os_->input) CloseHandle(os_->input);
+    os_->input = nullptr;
+}
+
+bool running_program::interrupt(int code) {
+    if (!os_->started || waited_) return false;
+    // The event goes to every process of the program's console: this one joins it for the
+    // moment and ignores Ctrl-C from then on (a test process interrupts only one program).
+    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE),
+                 err = GetStdHandle(STD_ERROR_HANDLE);
+    FreeConsole();
+    bool sent = false;
+    if (AttachConsole(os_->pi.dwProcessId)) {
+        SetConsoleCtrlHandler(nullptr, TRUE);
+        sent = GenerateConsoleCtrlEvent(static_cast<DWORD>(code), 0) != 0;
+        FreeConsole();
+    }
+    SetStdHandle(STD_INPUT_HANDLE, in);
+    SetStdHandle(STD_OUTPUT_HANDLE, out);
+    SetStdHandle(STD_ERROR_HANDLE, err);
+    return sent;
+}
+
+program_result running_program::wait(int timeout_s) {
+    program_result result;
+    if (!os_->started || waited_) return result;
+    if (WaitForSingleObject(os_->pi.hProcess, static_cast<DWORD>(timeout_s) * 1000) != WAIT_OBJECT_0) {
+        TerminateProcess(os_->pi.hProcess, 1);
+        WaitForSingleObject(os_->pi.hProcess, INFINITE);
+    } else {
+        DWORD code = 0;
+        if (GetExitCodeProcess(os_->pi.hProcess, &code)) result.exit_code = static_cast<int>(code);
+    }
+    waited_ = true;
+    end_input();
+    result.output = output();
     return result;
 }
 
