@@ -3,6 +3,7 @@
 #   ./build.sh test    install what is missing, build both targets, run every test of both
 #   ./build.sh build   install what is missing and build both targets
 #   ./build.sh run     install what is missing, build olvex, and wipe a small sample folder with it
+#   ./build.sh deps [PACKAGE...]  install what is missing of the project's packages and of those named
 # Build folders: build/native (Linux) and build/windows (mingw-w64; tests run under Wine).
 set -uo pipefail
 
@@ -80,5 +81,6 @@ case "$cmd" in
     build) install_missing && configure_and_build ;;
     test) install_missing && configure_and_build && run_tests ;;
     run) install_missing && configure_native --target olvex && run_sample ;;
-    *) echo "usage: $0 test|build|run" >&2; exit 2 ;;
+    deps) shift; packages+=("$@"); install_missing ;;
+    *) echo "usage: $0 test|build|run|deps [PACKAGE...]" >&2; exit 2 ;;
 esac

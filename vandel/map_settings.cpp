@@ -377,6 +377,20 @@ bool map_settings<std::wstring>::write_text(stream& s, bool with_types) {
 }
 
 template <>
+bool map_settings<std::wstring>::write_text_file(seekable_stream& s) {
+    memory_stream text;
+    text.copy_format(s);
+    if (!write_text(text, true)) return false;
+    if (text.size() == 0) return true;
+    // Marked only when the reader's detection would take the bytes for another encoding.
+    memory_stream probe(text.data_at(0), text.size());
+    const bool marked = !probe.detect_encoding(2048) || probe.text_form() != 2 || probe.byte_order() == 1;
+    static const uint8_t mark[2] = {0xFF, 0xFE};
+    if (marked && s.write(mark, 2) != 2) return false;
+    return s.write(text.data_at(0), text.size()) == text.size();
+}
+
+template <>
 bool map_settings<std::wstring>::read_text(stream& s, int* line_number) {
     if (line_number) *line_number = 0;
     if (!s.readable() || s.remaining() <= 0) return false;
@@ -436,7 +450,7 @@ bool map_settings<std::wstring>::save_file(const std::wstring& path, bool as_tex
         if (path_kind(temporary) == kind_file) remove_path(temporary, false);
         file_stream f;
         if (!f.open(temporary, open_create_new | open_share_none, 0)) return false;
-        written = (as_text ? write_text(f, true) : write_binary(f)) && f.flush();
+        written = (as_text ? write_text_file(f) : write_binary(f)) && f.flush();
     }
     // Only a file written whole and on the medium takes the old one's place.
     if (written && move_file(temporary, path, true)) return true;

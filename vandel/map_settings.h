@@ -80,6 +80,11 @@ public:
     // Returns true when every value was written as a line (empty store: nothing, true); stops
     // at the first line that fails.
     bool write_text(stream& s, bool with_types);
+    // Writes what a text save puts in the file: write_text with types in the stream's format
+    // (a file's default: UTF-16LE, CR LF), after the UTF-16LE byte-order mark only when the
+    // reader's detection would take the bytes for another encoding (NUL units can make them look
+    // like UTF-32). Returns false as write_text does.
+    bool write_text_file(seekable_stream& s);
     // Returns true when every line was read (the store cleared first); false at a line without
     // "=" (comments "//", "#", "[" and empty lines are skipped), with *line_number (when given)
     // set to that line's number.
@@ -94,9 +99,9 @@ public:
     // Loads a file in either format. Returns false when it can't be opened or read whole; true
     // for an empty file (store unchanged). *line_number as read_settings.
     bool load_file(const std::wstring& path, int* line_number = nullptr);
-    // Writes the binary format (as_text: text lines with types, UTF-16LE, CR LF) to a temporary
-    // file beside path, flushes it to the medium and then puts it in path's place. Returns
-    // false, with path untouched and changed_since_save as it was, when any step fails.
+    // Writes the binary format (as_text: write_text_file) to a temporary file beside path,
+    // flushes it to the medium and then puts it in path's place. Returns false, with path
+    // untouched and changed_since_save as it was, when any step fails.
     bool save_file(const std::wstring& path, bool as_text);
     // save_file(path, false).
     bool save_binary_file(const std::wstring& path);
@@ -126,6 +131,8 @@ template <>
 bool map_settings<std::wstring>::read_binary(stream& s);
 template <>
 bool map_settings<std::wstring>::write_text(stream& s, bool with_types);
+template <>
+bool map_settings<std::wstring>::write_text_file(seekable_stream& s);
 template <>
 bool map_settings<std::wstring>::read_text(stream& s, int* line_number);
 template <>

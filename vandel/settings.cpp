@@ -30,6 +30,10 @@ template <class S>
 S line_of(const S& name, const S& text, int type) {
     S line = trim(name, true, true);
     if (line.empty()) return line;
+    // The reader takes a type only from what follows the name's first dot: "A.B.str" would come
+    // back as a value named "A.B.str". A dotted name keeps its name, as a str value.
+    const auto dot = line.find(typename S::value_type('.'));
+    if (dot != S::npos && type_of(trim(line.substr(dot + 1), true, true)) == 0) type = settings_absent;
     if (type >= 1 && type <= 4) {
         line += typename S::value_type('.');
         line += ascii<S>(type_names[type - 1]);

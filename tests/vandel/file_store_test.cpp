@@ -167,6 +167,26 @@ TEST_F(SettingsFiles, TextStaysTextBinaryStaysBinary) {
     EXPECT_EQ(back.get_int(L"n", 0, 0, 10), 2);
 }
 
+TEST_F(SettingsFiles, ATextSaveReadsBackWhateverItHolds) {
+    // NUL units would make the plain UTF-16LE lines look like UTF-32: such a save is marked.
+    const std::wstring list(L"a\0\0a\0b", 6);
+    for (const std::wstring& text : {std::wstring(L"plain"), list}) {
+        make_dirs(user_ + sep + L"Co");
+        write_bytes(user_file(), "x.int=5\n");
+        file_store store;
+        ASSERT_TRUE(store.open(vandel::store_user_write, L"Co", L"App"));
+        store.set_string(L"list", text);
+        ASSERT_TRUE(store.flush());
+        store.close();
+        EXPECT_EQ(read_bytes(user_file()).substr(0, 2) == "\xFF\xFE", text == list);
+        ASSERT_TRUE(store.open(vandel::store_user_write, L"Co", L"App"));
+        EXPECT_EQ(store.format(), 1);
+        EXPECT_EQ(store.get_string(L"list", L""), text);
+        EXPECT_EQ(store.get_int(L"x", 0, 0, 10), 5);
+        store.close();
+    }
+}
+
 TEST_F(SettingsFiles, MissingAndEmptyFiles) {
     file_store store;
     EXPECT_FALSE(store.open(vandel::store_user_read, L"Co", L"App"));  // no folder, no file

@@ -46,6 +46,13 @@ TEST(SettingsLine, BuildsAndSplitsLines) {
     EXPECT_EQ(vandel::settings_line(L"A", L"x", 0), L"A=x");
     EXPECT_EQ(vandel::settings_line(L" \t", L"x", 1), L"");
     EXPECT_EQ(vandel::settings_line(std::string("F"), std::string("1.5"), 3), "F.float=1.5");
+    // A dotted name goes without its type, which would read back as part of the name.
+    for (const std::wstring name : {L"A.B", L"Window.Pos.x", L"ends."}) {
+        std::wstring back, text;
+        EXPECT_EQ(vandel::split_settings_line(vandel::settings_line(name, L"7", 2), back, text), 1) << name;
+        EXPECT_EQ(back, name);
+        EXPECT_EQ(text, L"7");
+    }
 
     struct row {
         std::wstring line, name, text;

@@ -1,11 +1,16 @@
 // POSIX side of the process limits. Threads: new ones ask for a stack far larger than an
-// address-space limit allows (a cached stack of an ended thread is too small for them). File
-// size: RLIMIT_FSIZE, with SIGXFSZ ignored so that a write past it fails with EFBIG.
+// address-space limit allows (a cached stack of an ended thread is too small for them); the
+// limit lies that far above what the process already maps, which under AddressSanitizer is
+// already some terabytes of shadow. File size: RLIMIT_FSIZE, with SIGXFSZ ignored so that a
+// write past it fails with EFBIG.
 #include "tests/support/limits.h"
 
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace oblivar::test {
 
@@ -13,6 +18,16 @@ namespace {
 
 constexpr size_t huge_stack = size_t{1} << 45;  // 32 TiB
 size_t saved_stack = 0;
+
+// Returns the bytes of address space the process maps now; 0 when unknown.
+unsigned long long mapped_bytes() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    unsigned long long pages = 0;
+    const bool read = std::fscanf(f, "%llu", &pages) == 1;
+    std::fclose(f);
+    return read ? pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) : 0;
+}
 
 }  // namespace
 
@@ -26,7 +41,7 @@ thread_block::thread_block() {
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) == 0) {
         saved_ = limit.rlim_cur;
-        limit.rlim_cur = huge_stack / 2;
+        limit.rlim_cur = mapped_bytes() + huge_stack / 2;
         setrlimit(RLIMIT_AS, &limit);
     }
     active_ = true;
