@@ -44,6 +44,16 @@ bool base64_decode(const std::wstring& value, vandel::memory_stream& out) {
     }
 }
 
+// Reads a "-hndl" value: the handle as the sender writes it, any 64-bit value in hexadecimal
+// (parse_int64 would refuse those of 2^63 and above); 0 when it is no number.
+uint64_t parse_handle(const std::wstring& value) {
+    uint64_t magnitude = 0;
+    int radix = 16;
+    bool negative = false;
+    if (vandel::parse_integer(value, std::wstring(), magnitude, radix, negative) <= 0) return 0;
+    return negative ? 0 - magnitude : magnitude;
+}
+
 bool same_folder(const std::wstring& a, const std::wstring& b) {
 #ifdef _WIN32
     return vandel::to_lower(a) == vandel::to_lower(b);
@@ -76,8 +86,7 @@ uint32_t command_bridge::parse(const std::vector<std::wstring>& args) {
             if (vandel::parse_int32(value, word, 16) > 0) command = static_cast<uint32_t>(word);
             i += 2;
         } else if (a == L"-hndl") {
-            int64_t handle = 0;
-            payload_.window = vandel::parse_int64(value, handle, 16) > 0 ? static_cast<uint64_t>(handle) : 0;
+            payload_.window = parse_handle(value);
             ++i;
         } else if (a == L"-point") {
             payload_.has_point = decode_point(value, payload_.x, payload_.y);

@@ -292,7 +292,8 @@ bool read_whole(stream& s, std::wstring& out) {
     if (s.read_int32(count) != 4) return false;
     if (count > map_settings<std::wstring>::max_string_bytes)
         throw std::runtime_error("read string size too large");
-    if (count % 2 != 0) return false;
+    // A count beyond the data is a string cut short: nothing is allocated for it.
+    if (count % 2 != 0 || count > s.remaining()) return false;
     std::string bytes(count, '\0');
     int64_t got = 0;
     while (got < count) {

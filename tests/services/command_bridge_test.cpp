@@ -88,6 +88,9 @@ TEST(command_bridge, parses_arguments) {
         {{L"zygui", L"-cmd", L"1", L"-data"}, 1, L"", L"", 0},
         {{L"zygui", L"-hndl", L"ff", L"-raw", L"a%20b%25%2x"}, 0, L"", L"a b%%2x", 0xFF},
         {{L"zygui", L"-hndl", L"zz", L"-data", L"YQBiAA=="}, 0, L"ab", L"", 0},
+        // Any handle the sender writes, the top bit set too.
+        {{L"zygui", L"-hndl", L"fffffffffffff5d5"}, 0, L"", L"", 0xFFFFFFFFFFFFF5D5},
+        {{L"zygui", L"-hndl", L"10000000000000000"}, 0, L"", L"", 0},
         {{L"zygui", L"-data", L"YQBiAA==", L"-data", L"Yw"}, 0, L"", L"", 0},
         {{L"zygui", L"-cmd", L"10000000"}, CMD_INSTALL_SHELL_EXTENSION, L"", L"", 0},
         {{}, 0, L"", L"", 0},
