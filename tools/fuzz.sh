@@ -7,6 +7,7 @@
 #   tools/fuzz.sh [TARGET...]   fuzz the targets named (default: all)
 #   tools/fuzz.sh seeds         rewrite tests/fuzz/corpus with the project's own writers
 #   tools/fuzz.sh list          name the targets
+#   tools/fuzz.sh coverage      line coverage of each target's reader files by its corpus so far
 # Each target runs until FUZZ_RUNS executions (default 1000000) or FUZZ_SECONDS (default 1800),
 # whichever comes first. OBLIVAR_JOBS targets run at once (default 3), one core each. The grown
 # corpora stay in build/fuzz/work/<target>/ and a later run goes on from them.
@@ -21,8 +22,41 @@ targets=(settings language bridge_args bridge_file console_args base64 stream)
 
 "$root/build.sh" deps clang libclang-rt-14-dev || exit 1
 
+# The files that hold each target's reader, for the coverage report.
+declare -A reader_files=(
+    [settings]="vandel/map_settings.cpp vandel/settings.cpp"
+    [language]="services/interlang.cpp"
+    [bridge_args]="services/command_bridge.cpp"
+    [bridge_file]="services/command_bridge.cpp"
+    [console_args]="console/argv_parser.cpp console/options.cpp"
+    [base64]="vandel/base64.cpp"
+    [stream]="vandel/stream.cpp vandel/memory_stream.cpp"
+)
+
+# Runs every target's corpus once through a build with clang's coverage instrumentation.
+coverage() {
+    local cov="$root/build/fuzz-cov" t files
+    "$root/build.sh" deps llvm-14 || return 1
+    CC=clang CXX=clang++ cmake -S "$root" -B "$cov" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+          -DOBLIVAR_TESTS=OFF -DOBLIVAR_BENCH=OFF -DOBLIVAR_FUZZ=ON \
+          -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping -fconstexpr-steps=100000000" >/dev/null &&
+    cmake --build "$cov" -j "$jobs" --target oblivar_fuzz || return 1
+    for t in "${targets[@]}"; do
+        mkdir -p "$cov/run/$t/tmp"
+        rm -f "$cov/run/$t/"*.profraw
+        OBLIVAR_FUZZ_TARGET=$t HOME="$cov/run/$t" TMPDIR="$cov/run/$t/tmp" LLVM_PROFILE_FILE="$cov/run/$t/%p.profraw" \
+            "$cov/tests/fuzz/oblivar_fuzz" -runs=0 "$build/work/$t/corpus" "$root/tests/fuzz/corpus/$t" >/dev/null 2>&1
+        llvm-profdata-14 merge -o "$cov/run/$t.profdata" "$cov/run/$t/"*.profraw || return 1
+        files=()
+        for f in ${reader_files[$t]}; do files+=("$root/$f"); done
+        echo "== $t: $(llvm-cov-14 report "$cov/tests/fuzz/oblivar_fuzz" -instr-profile="$cov/run/$t.profdata" \
+            "${files[@]}" | awk '/^TOTAL/ {print "lines " $10 " (" $8 - $9 " of " $8 "), branches " $13}')"
+    done
+}
+
 case "${1:-}" in
     list) printf '%s\n' "${targets[@]}"; exit 0 ;;
+    coverage) coverage; exit ;;
     seeds)
         cmake -S "$root" -B "$root/build/native" -G Ninja -DOBLIVAR_WERROR=ON >/dev/null &&
         cmake --build "$root/build/native" -j "$jobs" --target fuzz_seeds || exit 1

@@ -5,12 +5,12 @@
 # checked at the end.
 #   tools/sanitize.sh            build and test
 #   tools/sanitize.sh build      build only
-# OBLIVAR_JOBS sets the parallel jobs (default: all cores).
+# OBLIVAR_JOBS sets the parallel jobs (default 3: the machine is shared).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/asan"
-jobs=${OBLIVAR_JOBS:-$(nproc)}
+jobs=${OBLIVAR_JOBS:-3}
 cmd=${1:-test}
 
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"

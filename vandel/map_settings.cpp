@@ -379,16 +379,20 @@ bool map_settings<std::wstring>::write_text(stream& s, bool with_types) {
 
 template <>
 bool map_settings<std::wstring>::write_text_file(seekable_stream& s) {
+    const bool unsaved = changed_since_save_;
     memory_stream text;
     text.copy_format(s);
     if (!write_text(text, true)) return false;
     if (text.size() == 0) return true;
-    // Marked only when the reader's detection would take the bytes for another encoding.
+    // Marked only when the reader's detection would take the bytes for another encoding, or
+    // the first name's U+FEFF for a mark.
     memory_stream probe(text.data_at(0), text.size());
-    const bool marked = !probe.detect_encoding(2048) || probe.text_form() != 2 || probe.byte_order() == 1;
+    const bool marked = !probe.detect_encoding(2048) || probe.position() != 0 || probe.text_form() != 2 ||
+                        probe.byte_order() == 1;
     static const uint8_t mark[2] = {0xFF, 0xFE};
-    if (marked && s.write(mark, 2) != 2) return false;
-    return s.write(text.data_at(0), text.size()) == text.size();
+    if ((!marked || s.write(mark, 2) == 2) && s.write(text.data_at(0), text.size()) == text.size()) return true;
+    changed_since_save_ = unsaved;
+    return false;
 }
 
 template <>

@@ -83,7 +83,7 @@ public:
     // Writes what a text save puts in the file: write_text with types in the stream's format
     // (a file's default: UTF-16LE, CR LF), after the UTF-16LE byte-order mark only when the
     // reader's detection would take the bytes for another encoding (NUL units can make them look
-    // like UTF-32). Returns false as write_text does.
+    // like UTF-32) or a first U+FEFF for a mark. Returns false as write_text does.
     bool write_text_file(seekable_stream& s);
     // Returns true when every line was read (the store cleared first); false at a line without
     // "=" (comments "//", "#", "[" and empty lines are skipped), with *line_number (when given)

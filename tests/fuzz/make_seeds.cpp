@@ -2,6 +2,7 @@
 // <folder>/<target>/. Usage: fuzz_seeds <folder>   (tools/fuzz.sh seeds refreshes
 // tests/fuzz/corpus with it).
 #include "services/command_bridge.h"
+#include "tests/fuzz/properties.h"
 #include "vandel/base64.h"
 #include "vandel/convert.h"
 #include "vandel/file_stream.h"
@@ -134,19 +135,8 @@ void bridge_seeds() {
         {"raw", olvex::ACTION_OPTIONS | olvex::CMD_DIALOG_MODE, &raw},
         {"headless", olvex::CMD_UNINSTALL, &raw},
     };
-    for (const auto& r : requests) {
-        std::vector<std::wstring> args = {L"zygui.exe"};
-        std::wstring arg;
-        for (wchar_t c : bridge.build_arguments(r.word, *r.payload) + L' ') {
-            if (c != L' ') {
-                arg += c;
-            } else if (!arg.empty()) {
-                args.push_back(arg);
-                arg.clear();
-            }
-        }
-        put("bridge_args", r.name, argv_bytes(args));
-    }
+    for (const auto& r : requests)
+        put("bridge_args", r.name, argv_bytes(oblivar::fuzz::arguments_of(L"zygui.exe", bridge.build_arguments(r.word, *r.payload))));
 
     // Path-list files: written as the sender writes them, and one cut short.
     std::wstring list;

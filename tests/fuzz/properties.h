@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace oblivar::fuzz {
 
@@ -22,5 +23,9 @@ struct target {
 const target* targets(size_t& count);
 // Returns the target of that name; nullptr when there is none.
 const target* find_target(const std::string& name);
+
+// The arguments a program started with a parameter string gets: the program, then the words
+// between blanks.
+std::vector<std::wstring> arguments_of(const std::wstring& program, const std::wstring& parameters);
 
 }  // namespace oblivar::fuzz

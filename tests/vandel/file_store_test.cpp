@@ -168,21 +168,28 @@ TEST_F(SettingsFiles, TextStaysTextBinaryStaysBinary) {
 }
 
 TEST_F(SettingsFiles, ATextSaveReadsBackWhateverItHolds) {
-    // NUL units would make the plain UTF-16LE lines look like UTF-32: such a save is marked.
-    const std::wstring list(L"a\0\0a\0b", 6);
-    for (const std::wstring& text : {std::wstring(L"plain"), list}) {
+    // Plain UTF-16LE lines unless the reader would misjudge them: NUL units make them look like
+    // UTF-32, and a first U+FEFF like a byte-order mark.
+    const struct {
+        std::wstring name, text;
+        bool marked;
+    } rows[] = {
+        {L"list", L"plain", false},
+        {L"list", std::wstring(L"a\0\0a\0b", 6), true},
+        {L"\uFEFFlist", L"plain", true},
+    };
+    for (const auto& r : rows) {
         make_dirs(user_ + sep + L"Co");
-        write_bytes(user_file(), "x.int=5\n");
+        write_bytes(user_file(), "# text\n");
         file_store store;
         ASSERT_TRUE(store.open(vandel::store_user_write, L"Co", L"App"));
-        store.set_string(L"list", text);
+        store.set_string(r.name, r.text);
         ASSERT_TRUE(store.flush());
         store.close();
-        EXPECT_EQ(read_bytes(user_file()).substr(0, 2) == "\xFF\xFE", text == list);
+        EXPECT_EQ(read_bytes(user_file()).substr(0, 2) == "\xFF\xFE", r.marked);
         ASSERT_TRUE(store.open(vandel::store_user_write, L"Co", L"App"));
         EXPECT_EQ(store.format(), 1);
-        EXPECT_EQ(store.get_string(L"list", L""), text);
-        EXPECT_EQ(store.get_int(L"x", 0, 0, 10), 5);
+        EXPECT_EQ(store.get_string(r.name, L""), r.text);
         store.close();
     }
 }
