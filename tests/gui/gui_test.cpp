@@ -2,6 +2,8 @@
 
 #include "vandel/memory_stream.h"
 
+#include <QtTest/QTest>
+
 namespace oblivar::test {
 
 int load_table(const std::string& text, const std::wstring& current) {
@@ -15,5 +17,7 @@ int load_table(const std::string& text, const std::wstring& current) {
     table.end_update();
     return ok ? 0 : line;
 }
+
+bool wait_until(const std::function<bool()>& done, int timeout_ms) { return QTest::qWaitFor(done, timeout_ms); }
 
 }  // namespace oblivar::test

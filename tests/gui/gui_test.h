@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QUrl>
 
+#include <functional>
 #include <string>
 
 namespace oblivar::test {
@@ -13,6 +14,10 @@ namespace oblivar::test {
 // Empties the process's table, loads the language-file text (UTF-8) and selects current with
 // "en" as primary. Returns the line of a syntax error, 0 when the text loaded.
 int load_table(const std::string& text, const std::wstring& current = L"en");
+
+// Runs the event loop until done() holds; false when it still doesn't after timeout_ms. (Qt's
+// QTRY_* macros report to Qt's test runner, not to GoogleTest: check this result instead.)
+bool wait_until(const std::function<bool()>& done, int timeout_ms = 5000);
 
 // Empties the process's table again when it goes.
 class table_scope {

@@ -5,16 +5,27 @@
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/theme.h"
+#include "gui/wipe/animator.h"
+#include "gui/wipe/drive_dialog.h"
+#include "gui/wipe/path_dialog.h"
 #include "services/interlang.h"
 #include "tests/e2e/support/program.h"
 #include "tests/gui/gui_test.h"
+#include "tests/support/image_targets.h"
+#include "tests/support/sandbox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -38,14 +49,15 @@ protected:
     }
     void TearDown() override { QCoreApplication::removeTranslator(&translator_); }
 
-    // Shows the window as a user would get it and writes what it shows.
-    void save(QWidget& window, const QString& name) {
+    // Shows the window as a user would get it and writes what it shows (then hides it, unless
+    // the caller goes on with it).
+    void save(QWidget& window, const QString& name, bool hide = true) {
         window.show();
         QApplication::processEvents();
         const QPixmap shot = window.grab();
         ASSERT_FALSE(shot.isNull()) << name.toStdString();
         EXPECT_TRUE(shot.save(folder_ + name + QStringLiteral(".png"))) << name.toStdString();
-        window.hide();
+        if (hide) window.hide();
     }
 
     QString folder_;
@@ -124,3 +136,129 @@ TEST_F(ScreenGallery, PicturesOnEveryTheme) {
 }
 
 }  // namespace
+
+// The file and folder picker on a small tree, in both views, with a file and a folder chosen.
+TEST_F(ScreenGallery, PathPicker) {
+    sandbox sb;
+    for (const wchar_t* folder : {L"Documents/Letters", L"Documents/Taxes 2023", L"Photos/Holiday", L"Downloads"})
+        make_dirs(sb.path(folder));
+    for (const wchar_t* file : {L"Documents/passport scan.png", L"Documents/bank statement.pdf", L"Documents/notes.txt",
+                                L"Documents/tax-return-2023.pdf"})
+        write_bytes(sb.path(file), std::string(1500, 'x'));
+    olvex::PathDialog picker(nullptr);
+    picker.set_filter_options(0x1EF);
+    picker.set_mode(0x13);
+    picker.show();
+    const QString folder = QDir::fromNativeSeparators(olvex::to_qstring(sb.path(L"Documents")));
+    ASSERT_TRUE(picker.navigate(folder));
+    ASSERT_TRUE(wait_until([&] { return picker.model()->rowCount(picker.view()->rootIndex()) == 6; }));
+    for (const QString& name : {QStringLiteral("notes.txt"), QStringLiteral("Taxes 2023")})
+        picker.view()->selectionModel()->select(picker.model()->index(folder + QLatin1Char('/') + name),
+                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    picker.setWindowTitle(olvex::to_qstring(olvex::tr(L"FSEL_FILES_TITLE")));
+    save(picker, QStringLiteral("path_picker_details"), false);
+    picker.findChild<QAction*>(QStringLiteral("show_icons_action"))->trigger();
+    ASSERT_TRUE(wait_until([&] { return picker.model()->rowCount(picker.view()->rootIndex()) == 6; }));
+    save(picker, QStringLiteral("path_picker_icons"));
+}
+
+// The drive picker over image volumes and devices, one of them the system's, for each job kind.
+TEST_F(ScreenGallery, DrivePicker) {
+    sandbox sb;
+    image_targets t(sb);
+    const std::wstring sys = t.folder(L"system/"), data = t.folder(L"data/"), stick = t.folder(L"stick/"),
+                       backup = t.folder(L"backup/"), dvd = t.folder(L"dvd/");
+    const std::wstring bin = t.folder(L"stick/.Trash-0/");
+    write_bytes(bin + L"old letter.txt", "x");
+    t.add_device(0, {t.image(L"disk0.img", 3 << 20), L"D0"});
+    t.add_device(1, {t.image(L"disk1.img", 5 << 20), L"D1"});
+    t.add_device(2, {t.image(L"stick.img", 1 << 20), L"D2"});
+    t.add_device(3, {t.image(L"blank.img", 2 << 20), L"D3"});
+    auto volume = [](const std::wstring& root, const std::wstring& label, int32_t kind, std::vector<int32_t> devices,
+                     const std::wstring& recycle = std::wstring()) {
+        image_targets::volume v;
+        v.root = root;
+        v.label = label;
+        v.kind = kind;
+        v.devices = std::move(devices);
+        v.recycle_bin = recycle;
+        return v;
+    };
+    t.add_volume(volume(sys, L"", 1, {0}, t.folder(L"system/.Trash-0/")));
+    t.add_volume(volume(data, L"Data", 1, {1}));
+    t.add_volume(volume(backup, L"Backup", 1, {1}));
+    t.add_volume(volume(stick, L"STICK", 2, {2}, bin));
+    t.add_volume(volume(dvd, L"", 4, {}));
+    t.set_system_volume(sys);
+    t.set_system_devices(std::vector<int32_t>{0});
+
+    struct run {
+        const char* name;
+        int type;
+        bool system_selectable;
+        const wchar_t* option_key;
+        bool large;
+    };
+    const run runs[] = {
+        {"drive_picker_volumes", olvex::drive_list_volumes, false, nullptr, false},
+        {"drive_picker_free_space", olvex::drive_list_volumes, true, L"DDLG_EMPTY_TRASH_CHK", false},
+        {"drive_picker_devices", olvex::drive_list_devices, false, nullptr, false},
+        {"drive_picker_devices_large", olvex::drive_list_devices, false, nullptr, true},
+        {"drive_picker_recycle_bins", olvex::drive_list_bins, true, nullptr, false},
+    };
+    for (const run& r : runs) {
+        olvex::ZyDrives picker(nullptr);
+        picker.set_option(olvex::ZyDrives::option_system_selectable, r.system_selectable);
+        bool saved = false;
+        QTimer::singleShot(0, &picker, [&] {
+            if (!wait_until([&] { return picker.refresh_timer_id() != 0 && picker.windowTitle() != olvex::to_qstring(olvex::tr(L"DDLG_WAIT_TEXT")); }))
+                return;
+            if (r.large) picker.findChild<QToolButton*>(QStringLiteral("view_btn"))->click();
+            auto* list = picker.findChild<QListWidget*>(QStringLiteral("list_widget"));
+            for (int i = 0; i < list->count(); ++i)
+                if (list->item(i)->flags() & Qt::ItemIsEnabled) {
+                    list->item(i)->setCheckState(Qt::Checked);
+                    break;
+                }
+            save(picker, QString::fromLatin1(r.name), false);
+            saved = true;
+            picker.reject();
+        });
+        picker.exec_by_type(r.type, r.option_key ? olvex::to_qstring(olvex::tr(r.option_key)) : QString(), QString(), QString());
+        EXPECT_TRUE(saved) << r.name;
+    }
+}
+
+// The job window's picture: each frame sequence as its timer plays it, and the still pictures
+// with and without the shield of an elevated process.
+TEST_F(ScreenGallery, AnimatorFrames) {
+    const int cell = 68, columns = 16;
+    const int pictures[] = {olvex::picture_device, olvex::picture_volume, olvex::picture_files, olvex::picture_clean,
+                            olvex::picture_trash};
+    QPixmap sheet(columns * cell, (std::size(pictures) + 2) * cell);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    olvex::Animator animator(nullptr, 200);
+    animator.setFixedSize(64, 64);
+    animator.show();
+    int row = 0;
+    for (int picture : pictures) {
+        animator.set_state(picture, true, true);
+        for (int column = 0; column < columns; ++column) {
+            p.drawPixmap(column * cell + 2, row * cell + 2, animator.pixmap(Qt::ReturnByValue));
+            QTimerEvent tick(animator.frame_timer());
+            QCoreApplication::sendEvent(&animator, &tick);
+        }
+        ++row;
+    }
+    for (bool elevated : {false, true}) {
+        for (int picture = olvex::picture_idle; picture <= olvex::picture_trash; ++picture) {
+            animator.set_state(0, false, false);
+            animator.set_state(picture, false, elevated);
+            p.drawPixmap((picture - 1) * cell + 2, row * cell + 2, animator.pixmap(Qt::ReturnByValue));
+        }
+        ++row;
+    }
+    p.end();
+    EXPECT_TRUE(sheet.save(folder_ + QStringLiteral("animator_frames.png")));
+}

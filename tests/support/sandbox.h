@@ -64,6 +64,8 @@ void make_deep_tree(const std::wstring& path, const std::wstring& name, int leve
 void set_write_time(const std::wstring& path, int64_t unix_seconds);
 // Creates a symbolic link; false when the system (or Wine) can't make one here.
 bool make_link(const std::wstring& link, const std::wstring& target, bool folder);
+// Creates a named pipe; false where the system has none in its file system (Windows).
+bool make_fifo(const std::wstring& path);
 
 // Bytes of a repeated pattern, handy for known contents.
 std::string pattern_bytes(size_t size, const std::string& pattern);

@@ -234,4 +234,6 @@ bool make_link(const std::wstring& link, const std::wstring& target, bool) {
     return symlink(os(target).c_str(), os(link).c_str()) == 0;
 }
 
+bool make_fifo(const std::wstring& path) { return mkfifo(os(path).c_str(), 0600) == 0; }
+
 }  // namespace oblivar::test

@@ -233,4 +233,6 @@ bool make_link(const std::wstring& link, const std::wstring& target, bool folder
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+bool make_fifo(const std::wstring&) { return false; }
+
 }  // namespace oblivar::test
