@@ -177,12 +177,12 @@ bool base_writer::step(bool flush) {
         done_ += got;
         size_ = done_;
         if (got > 0) {
-            finish_chunk(true, false, left, false);
+            finish_chunk(true, false, left, false, false);
         } else if (target_->disk_full()) {
             // The free space is used up: the remaining passes run in place over what was filled.
             mode_ = writer_overwrite;
             total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * done_;
-            finish_chunk(true, true, left, false);
+            finish_chunk(true, true, left, false, false);
         } else {
             // There is no pass end to skip to: a failed fill fails the file.
             set_state(writer_finished, err_failed);
@@ -194,22 +194,25 @@ bool base_writer::step(bool flush) {
     if (chunk >= left) chunk = left;
     const bool ends_pass = chunk == left;
     uint64_t got;
+    bool flushed = false;
     if (verify) {
         uint64_t mismatches = 0;
         got = verify_chunk(chunk, mismatches);
         bad_total_ += mismatches;
         bad_verify_ += mismatches;
     } else {
-        got = write_chunk(chunk, flush_now || (ends_pass && !write_through));
+        const bool flush_chunk = flush_now || (ends_pass && !write_through);
+        got = write_chunk(chunk, flush_chunk);
+        flushed = flush_chunk && got > 0;  // a failed flush gives 0
     }
     done_ += got;
     const bool complete = got >= left;
     if (!complete) pattern_.advance(got);
-    finish_chunk(got > 0 || left == 0, complete, left, verify);
+    finish_chunk(got > 0 || left == 0, complete, left, verify, flushed);
     return state_ == writer_active;
 }
 
-void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool verify) {
+void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool verify, bool flushed) {
     if (good) {
         skip_size_ = block_size_;
         skip_count_ = 0;
@@ -246,7 +249,8 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
     // writes may not have reached the medium is no pass done.
     const uint32_t flags = target_->flags();
     const bool flush_is_real = !(flags & vandel::open_write_through) || (flags & vandel::open_device);
-    if (!target_->flush() && flush_is_real && !verify) {
+    // A chunk that ended the pass with its own flush has put the whole pass on the medium.
+    if (!flushed && !target_->flush() && flush_is_real && !verify) {
         if (target_->disk_full()) full_disk_ = true;
         set_state(writer_finished, err_failed);
         return;

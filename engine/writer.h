@@ -119,8 +119,9 @@ protected:
 
 private:
     uint32_t open_flags(uint32_t scheme_word) const;
-    // Ends the step's chunk: tolerance test and pass change.
-    void finish_chunk(bool good, bool complete, uint64_t left, bool verify);
+    // Ends the step's chunk: tolerance test and pass change; flushed tells that the chunk's own
+    // flush succeeded.
+    void finish_chunk(bool good, bool complete, uint64_t left, bool verify, bool flushed);
 
     std::unique_ptr<vandel::file_stream> target_;
     uint64_t size_ = 0;

@@ -269,6 +269,21 @@ TEST_F(WriterTest, APassThatCannotBeFlushedFailsWhateverTheTolerance) {
     EXPECT_EQ(w->result(), olvex::err_failed);
 }
 
+// Two steps a pass (65,536 and 36,864 bytes): each pass end is flushed exactly once, also when
+// the engine asks every step to flush.
+TEST_F(WriterTest, EveryPassEndIsFlushedOnce) {
+    for (bool flush_steps : {false, true}) {
+        std::wstring p = make_file(L"f", 100000);
+        auto w = faulty();
+        ASSERT_EQ(w->open(p, 3, 0), 0);
+        while (w->step(flush_steps)) {
+        }
+        EXPECT_EQ(w->result(), 0);
+        EXPECT_EQ(fake->flush_calls(), flush_steps ? 6 : 3) << flush_steps;
+        w->reset();
+    }
+}
+
 TEST_F(WriterTest, CreateModeGivesTheFileItsSize) {
     std::wstring p = sb.path(L"work");
     olvex::file_writer w(olvex::writer_create, 3);

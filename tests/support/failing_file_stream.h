@@ -29,6 +29,7 @@ public:
 
     int64_t write_calls() const { return write_calls_; }
     int64_t read_calls() const { return read_calls_; }
+    int64_t flush_calls() const { return flush_calls_; }
 
     int64_t read(void* buffer, int64_t count) override {
         ++read_calls_;
@@ -51,7 +52,10 @@ public:
         return file_stream::seek(offset, origin);
     }
 
-    bool flush() override { return !fail_flushes_ && file_stream::flush(); }
+    bool flush() override {
+        ++flush_calls_;
+        return !fail_flushes_ && file_stream::flush();
+    }
 
 private:
     // The part of [start, start + count) before the first bad byte.
@@ -71,6 +75,7 @@ private:
     bool fail_flushes_ = false;
     int64_t write_calls_ = 0;
     int64_t read_calls_ = 0;
+    int64_t flush_calls_ = 0;
 };
 
 }  // namespace oblivar::test
