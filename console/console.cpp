@@ -356,7 +356,9 @@ void console::print_until_analysed(engine& job) {
         for (const std::wstring& line : lines) print(line + L"\n");
     };
     for (;;) {
-        vandel::sleep_ms(500);
+        // The log is printed every 500 ms; the job's end (or its wait for the start) is seen at
+        // once, so the program takes no longer than its job.
+        job.wait_while_busy(500);
         job_status snapshot;
         const int32_t state = job.get_progress(snapshot);
         print_lines();
@@ -364,7 +366,7 @@ void console::print_until_analysed(engine& job) {
         if (!is_active_state(state)) break;
     }
     // The worker writes its totals report after the final state: wait for it to end.
-    while (job.is_running()) vandel::sleep_ms(50);
+    job.join();
     print_lines();
 }
 

@@ -9,6 +9,7 @@
 #include "vandel/version.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 namespace olvex {
@@ -49,6 +50,14 @@ void ced::set_state(int32_t state) {
     if (state == state_aborting && !is_active_state(status_.state)) return;
     if (status_.state == state_aborting && is_active_state(state)) return;
     status_.state = state;
+    state_changed_.notify_all();
+}
+
+bool ced::wait_while_busy(int32_t ms) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return state_changed_.wait_for(lock, std::chrono::milliseconds(std::max(ms, 0)), [this] {
+        return !is_active_state(status_.state) || status_.state == state_waiting;
+    });
 }
 
 int32_t ced::state() const {
@@ -108,6 +117,7 @@ void ced::set_status(const job_status& block) {
     status_ = block;
     // The worker's copy doesn't know yet that the owner asked for an abort.
     if (kept == state_aborting && is_active_state(block.state)) status_.state = kept;
+    if (status_.state != kept) state_changed_.notify_all();
 }
 
 int32_t ced::get_progress(job_status& snapshot, bool paused) {

@@ -5,6 +5,7 @@
 #include "engine/job.h"
 #include "vandel/rate_monitor.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -27,6 +28,9 @@ public:
     // active state, so an abort that comes as a job ends can't leave it "aborting" for ever.
     void set_state(int32_t state);
     int32_t state() const;
+    // Owner: waits up to ms (real time) while the job analyses, wipes, removes or aborts; returns
+    // as soon as it waits for the start or has ended. Returns whether it is no longer busy.
+    bool wait_while_busy(int32_t ms);
     void set_scheme(uint32_t scheme_word);
     uint32_t scheme() const;
     // Stores percent clamped to 0..100.
@@ -81,6 +85,7 @@ private:
     // The estimate the monitor was started towards; done bytes passing it don't restart it.
     int64_t monitor_estimate_ = -1;
     mutable std::mutex mutex_;
+    std::condition_variable state_changed_;
 };
 
 }  // namespace olvex

@@ -54,6 +54,9 @@ public:
     error_code confirm_start();
     // Returns the state; the analysis (1) reads as waiting (2) until the go-ahead was given.
     int32_t get_state() const;
+    // Owner: waits up to ms while the job analyses, wipes, removes or aborts; returns as soon as
+    // it waits for the start or has ended. Returns whether it is no longer busy.
+    bool wait_while_busy(int32_t ms) { return ced_.wait_while_busy(ms); }
     // Fills a status snapshot (with rates and time left while wiping) and returns its state,
     // corrected as get_state does.
     int32_t get_progress(job_status& snapshot);
@@ -142,8 +145,11 @@ protected:
         std::vector<job_item> items;
         job_status status;
         // Pacing.
-        bool first_step = true;   // the first step of the job is not timed
-        bool calibrating = true;  // full-speed throughput not yet measured
+        bool first_step = true;    // the first step of the job is not timed
+        bool calibrating = false;  // measuring full-speed throughput, every step flushed
+        bool calibrated = false;   // a job calibrates once, the first time it runs below 100
+        uint64_t cal_start_ms = 0;     // step time when calibration began
+        uint64_t cal_start_bytes = 0;  // done bytes when calibration began
         uint64_t cal_ms = 0;
         uint64_t cal_bytes = 0;
         uint64_t mark_bytes = 0;  // done bytes at the last throttling pause

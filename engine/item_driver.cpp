@@ -46,6 +46,15 @@ error_code engine::drive_poller(poller& p, const std::wstring& caption) {
     if (result == 0 && p.state() == writer_active) {
         const int64_t base = st.done_bytes;
         int32_t speed = ced_.speed();
+        // Full speed needs no measured rate: a job calibrates only once it is to run slower,
+        // since calibration flushes every step.
+        auto calibrate_when_slowed = [&] {
+            if (speed >= 100 || job_.calibrating || job_.calibrated) return;
+            job_.calibrating = true;
+            job_.cal_start_ms = static_cast<uint64_t>(job_.step_watch.elapsed_ms());
+            job_.cal_start_bytes = static_cast<uint64_t>(st.done_bytes);
+        };
+        calibrate_when_slowed();
         p.set_tolerance(options_.tolerance);
         bool report_errors = options_.tolerance > 0 && !file_mode;
         try {
@@ -83,15 +92,22 @@ error_code engine::drive_poller(poller& p, const std::wstring& caption) {
 
                 if (check_point(false)) {
                     speed = ced_.speed();
-                    if (job_.calibrating && st.done_bytes > 0 && job_.step_watch.elapsed_ms() > 3000) {
-                        job_.cal_bytes = static_cast<uint64_t>(st.done_bytes);
-                        job_.cal_ms = static_cast<uint64_t>(job_.step_watch.elapsed_ms());
-                        job_.mark_bytes = job_.cal_bytes;
+                    const uint64_t done = static_cast<uint64_t>(st.done_bytes);
+                    const uint64_t stepped = static_cast<uint64_t>(job_.step_watch.elapsed_ms()) - job_.cal_start_ms;
+                    if (job_.calibrating && done > job_.cal_start_bytes && stepped > 3000) {
+                        job_.cal_bytes = done - job_.cal_start_bytes;
+                        job_.cal_ms = stepped;
+                        job_.mark_bytes = done;
                         job_.calibrating = false;
+                        job_.calibrated = true;
                     }
+                    calibrate_when_slowed();
                 }
 
-                if (!batch_end && speed < 100 && job_.cal_bytes != 0) {
+                if (speed >= 100 || speed < 1) {
+                    // Bytes written at full speed owe no pause when the speed is lowered later.
+                    job_.mark_bytes = static_cast<uint64_t>(st.done_bytes);
+                } else if (!batch_end && job_.calibrated) {
                     // The time the bytes since the last pause took at full speed.
                     uint64_t m = (static_cast<uint64_t>(st.done_bytes) - job_.mark_bytes) * job_.cal_ms / job_.cal_bytes;
                     m = std::min<uint64_t>(m, 10000);

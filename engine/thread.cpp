@@ -75,7 +75,7 @@ bool thread::set_finished() { return running_.exchange(0) != 0; }
 
 void thread::join() {
     if (!worker_) throw std::system_error(std::make_error_code(std::errc::invalid_argument));
-    worker_->join();
+    if (worker_->joinable()) worker_->join();
 }
 
 }  // namespace olvex

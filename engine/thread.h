@@ -38,8 +38,8 @@ public:
     // Owner: returns 0 when the worker was started, 2 when one exists already (until reset), and
     // 0x8000 when the system could not create it (then nothing is running and the flags are clear).
     error_code start();
-    // Joins the worker. Throws std::system_error with no worker, from the worker itself, or when
-    // the join fails.
+    // Joins the worker; at once when it was joined before. Throws std::system_error with no
+    // worker, from the worker itself, or when the join fails.
     void join();
 
 protected:

@@ -1,5 +1,6 @@
 // The console object with scripted input and recorded output.
 #include "console/console.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/sandbox.h"
 #include "vandel/file_stream.h"
 
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -98,6 +100,42 @@ TEST(Console, SilentOnlyWhenNobodyMustAnswer) {
         EXPECT_EQ(c.silent, r.silent) << r.args.size();
         EXPECT_EQ(io.detached, r.silent);
         EXPECT_EQ(io.written.find(L"\nIgnoring \""), r.silent || r.args.size() < 3 ? std::wstring::npos : 0u);
+    }
+}
+
+// A clock that counts the sleeps of the test's own thread, which runs the console.
+class console_sleep_clock : public oblivar::test::manual_clock {
+public:
+    void sleep_ms(int32_t ms) override {
+        if (std::this_thread::get_id() == console_thread_) ++console_sleeps;
+        manual_clock::sleep_ms(ms);
+    }
+    int console_sleeps = 0;
+
+private:
+    std::thread::id console_thread_ = std::this_thread::get_id();
+};
+
+// The console waits on the job, not on the clock: a job ends the console's wait at once, with
+// its whole log printed, asked first or not.
+TEST(Console, TheJobsEndEndsTheWait) {
+    for (bool skip_confirm : {true, false}) {
+        oblivar::test::sandbox sb;
+        const std::wstring file = sb.path(L"a.txt");
+        oblivar::test::write_bytes(file, "secret");
+        sb.require_inside(file);
+        console_sleep_clock clock;
+        scripted_io io({L"y"});
+        olvex::console c(io);
+        olvex::job_options o;
+        o.job_type = olvex::job_files;
+        o.scheme = 0;
+        o.log_user = 0;
+        EXPECT_EQ(c.run_job({file}, o, skip_confirm), 0);
+        EXPECT_EQ(clock.console_sleeps, 0);
+        EXPECT_FALSE(oblivar::test::path_exists(file));
+        EXPECT_NE(io.written.find(L"FINISHED: All Done OK"), std::wstring::npos) << skip_confirm;
+        EXPECT_EQ(io.written.find(L"Start now?") == std::wstring::npos, skip_confirm);
     }
 }
 

@@ -245,6 +245,19 @@ TEST(JobStatus, SettersClampAndKeepAbortingState) {
     EXPECT_EQ(c.state(), olvex::state_aborted);
 }
 
+// Every state is reached by set_state; the waiting one and the ends return at once (a wrong
+// answer would wait for minutes), the busy ones wait out their time.
+TEST(JobStatus, TheOwnersWaitEndsWhenTheJobIsNoLongerBusy) {
+    for (int32_t state = olvex::state_idle; state <= olvex::state_aborted; ++state) {
+        olvex::ced c;
+        c.set_state(olvex::state_wiping);
+        c.set_state(state);
+        const bool busy = state == olvex::state_analysing || state == olvex::state_wiping ||
+                          state == olvex::state_removing || state == olvex::state_aborting;
+        EXPECT_EQ(c.wait_while_busy(busy ? 0 : 600000), !busy) << state;
+    }
+}
+
 TEST(JobStatus, SnapshotWorkBytesAndReadiness) {
     olvex::ced c;
     c.set_scheme(3 | olvex::verify_last);  // 4 passes

@@ -330,6 +330,22 @@ TEST_F(EngineControl, WaitsForTheGoAheadAndTakesTheSchemeChosenMeanwhile) {
     EXPECT_TRUE(job.has(L"Verify Errors: 0 bytes"));
 }
 
+// The go-ahead reaches the worker within its 100 ms wait, long after the owner began waiting:
+// the job's end must wake the owner (else this waits for minutes), and the report follows.
+TEST_F(EngineControl, TheOwnersWaitEndsWithTheJob) {
+    write_bytes(sb.path(L"a.txt"), "a");
+    job.start({sb.path(L"a.txt")}, job_of(olvex::job_files));
+    ASSERT_TRUE(job.wait_for_line(L"Waiting for user start..."));
+    EXPECT_TRUE(job.engine.wait_while_busy(600000));  // waiting for the start is not busy
+    ASSERT_EQ(job.engine.confirm_start(), 0);
+    EXPECT_TRUE(job.engine.wait_while_busy(600000));
+    EXPECT_EQ(job.engine.get_state(), olvex::state_done);
+    job.engine.join();
+    job.engine.join();  // joined already: at once
+    EXPECT_EQ(job.wait_end(), olvex::state_done) << job.dump();
+    EXPECT_TRUE(job.has(L"FINISHED: All Done OK"));
+}
+
 // A clock whose reading holds every thread but the test's own until it is opened.
 class gate_clock : public manual_clock {
 public:

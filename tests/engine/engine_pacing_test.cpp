@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
 
     std::vector<bool> flushes;          // the flush flag of every step
     int bad_from = -1;                  // from this step on, one bad byte a step
+    std::function<void(int)> on_step;   // called with the 1-based number of every step
 
     int32_t kind() const override { return 2; }
     double tolerance() const override { return tolerance_; }
@@ -33,6 +35,7 @@ public:
     }
     bool step(bool flush) override {
         flushes.push_back(flush);
+        if (on_step) on_step(static_cast<int>(flushes.size()));
         clock_.advance(step_ms_);
         done_ += step_bytes_;
         if (bad_from >= 0 && static_cast<int>(flushes.size()) > bad_from) ++bad_;
@@ -121,17 +124,50 @@ TEST(EnginePacingBatches, SlowStepsNeverShrinkTheBatchBelowOne) {
     EXPECT_EQ(clock.slept_ms(), 875 + 1750 + 1750);
 }
 
-TEST(EnginePacingBatches, QuickBatchesGrow) {
+// The 1-based numbers of the steps that were asked to flush.
+std::vector<int> flushed_steps(const timed_poller& p) {
+    std::vector<int> flushed;
+    for (size_t i = 0; i < p.flushes.size(); ++i)
+        if (p.flushes[i]) flushed.push_back(static_cast<int>(i) + 1);
+    return flushed;
+}
+
+// At full speed nothing is calibrated: only batch ends flush, in batches of 2, 4, 8, 16, 32.
+TEST(EnginePacingBatches, FullSpeedFlushesOnlyBatchEnds) {
     manual_clock clock;
     paced_engine e;
     e.set_speed(100);
     timed_poller p(clock, 40, 500, mib);
     EXPECT_EQ(e.drive(p), 0);
-    // Calibration flushes the first 8 steps; then batches of 2, 4, 8, 16 steps each end in a flush.
-    std::vector<int> flushed;
-    for (size_t i = 0; i < p.flushes.size(); ++i)
-        if (p.flushes[i]) flushed.push_back(static_cast<int>(i) + 1);
-    EXPECT_EQ(flushed, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 11, 16, 25}));
+    EXPECT_EQ(flushed_steps(p), (std::vector<int>{3, 8, 17, 34}));
+    EXPECT_EQ(clock.sleeps(), 0);
+}
+
+// Steps of 500 ms and 4 MiB at full speed until step 10 lowers the speed to 30: the refresh after
+// it starts calibration, which flushes every step until more than 3 s of stepping have passed
+// (steps 11 to 17: 28 MiB in 3500 ms). From then on every 4 MiB costs a pause of 70 % of 500 ms,
+// a batch end's bytes paid with the next step's. Full speed from step 20 stops the pauses; the
+// speed lowered again at step 30 throttles at once with the rate measured before, and the bytes
+// written at full speed owe no pause.
+TEST(EnginePacingBatches, ASpeedLoweredMidJobCalibratesOnceThenThrottles) {
+    manual_clock clock;
+    paced_engine e;
+    e.set_speed(100);
+    timed_poller p(clock, 40, 500, 4 * mib);
+    std::vector<int64_t> slept_at;  // the sleep total as each step begins
+    p.on_step = [&](int step) {
+        slept_at.push_back(clock.slept_ms());
+        if (step == 10 || step == 30) e.set_speed(30);
+        if (step == 20) e.set_speed(100);
+    };
+    EXPECT_EQ(e.drive(p), 0);
+    EXPECT_EQ(flushed_steps(p), (std::vector<int>{3, 8, 11, 12, 13, 14, 15, 16, 17, 24}));
+    EXPECT_EQ(slept_at[17], 0);  // nothing before step 18: calibrating
+    // Steps 18 and 19 are paid for (the first pause comes after step 18); step 20's refresh sees
+    // full speed before its pause.
+    EXPECT_EQ(slept_at[19] - slept_at[17], 350 + 350);
+    EXPECT_EQ(slept_at[29] - slept_at[19], 0);
+    EXPECT_EQ(slept_at[31] - slept_at[29], 350 + 350);
 }
 
 TEST(EnginePacingLog, BadBytesOfADriveAreAnnouncedOnceAndReported) {
