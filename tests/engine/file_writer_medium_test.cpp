@@ -79,6 +79,45 @@ TEST_F(WriterOnAMedium, NoMarkerByteSurvivesOnTheDevice) {
     EXPECT_EQ(read_bytes(image).find(marker), std::string::npos);
 }
 
+// What the device holds as soon as each scheme's wipe has ended, with nothing written back by
+// the test: every pass end must have reached the medium on its own. The device is read with
+// O_DIRECT while the file system is still mounted.
+TEST_F(WriterOnAMedium, EverySchemesWipeIsOnTheMediumWhenItEnds) {
+    oblivar::test::scoped_loop_device loop(sb, image);
+    if (!loop.attached()) GTEST_SKIP() << "cannot attach a loop device";
+    oblivar::test::scoped_mount mnt(sb, loop.device(), sb.path(L"mnt"), "ext4");
+    if (!mnt.mounted()) GTEST_SKIP() << "cannot mount ext4";
+    auto marker_of = [](uint32_t scheme) { return marker + "-scheme-" + std::to_string(scheme); };
+    std::wstring raw = sb.path(L"raw.bin");
+    auto read_device = [&] {
+        vandel::remove_path(raw, false);
+        EXPECT_EQ(shell("dd iflag=direct bs=1M if=" + shell_quoted(loop.device()) + " of=" + shell_quoted(raw)), 0);
+        return read_bytes(raw);
+    };
+
+    for (uint32_t scheme = 0; scheme < 10; ++scheme) {
+        // The victim's bytes reach the device before the wipe, so that the wipe must replace them.
+        vandel::file_stream victim(sb.path(L"mnt/victim" + std::to_wstring(scheme)), vandel::open_create);
+        const std::string bytes = oblivar::test::pattern_bytes(200000 + scheme * 4096, marker_of(scheme));
+        ASSERT_EQ(victim.write(bytes.data(), static_cast<int64_t>(bytes.size())), static_cast<int64_t>(bytes.size()));
+        ASSERT_TRUE(victim.flush());
+    }
+    const std::string before = read_device();
+    for (uint32_t scheme = 0; scheme < 10; ++scheme) ASSERT_NE(before.find(marker_of(scheme)), std::string::npos);
+
+    for (uint32_t scheme = 0; scheme < 10; ++scheme) {
+        olvex::file_writer w(olvex::writer_overwrite, 3);
+        ASSERT_EQ(w.open(sb.path(L"mnt/victim" + std::to_wstring(scheme)), scheme, 0), 0);
+        run(w);
+        EXPECT_EQ(w.close(), 0);
+        EXPECT_EQ(w.result(), 0) << scheme;
+    }
+    const std::string after = read_device();
+    for (uint32_t scheme = 0; scheme < 10; ++scheme)
+        EXPECT_EQ(after.find(marker_of(scheme)), std::string::npos) << "scheme " << scheme;
+    vandel::remove_path(raw, false);
+}
+
 TEST_F(WriterOnAMedium, VerificationReadsTheMediumNotTheCache) {
     put_victim(256 * 1024);
     const int64_t offset = first_block_offset();
