@@ -118,12 +118,12 @@ protected:
     // Appends an item for path (joined to parent_folder) with parent as its parent.
     void item_from_path(const std::wstring& path, const std::wstring& parent_folder, int64_t parent);
     // Appends an item for every entry that matches pattern of the folder item parent, or with
-    // parent -1 of the folder at path folder (names then hold full paths). An entry that can't be
+    // parent -1 of the folder at path folder (names then hold that path too). An entry that can't be
     // described becomes a failed item. Returns 1, 0 when nothing matched, -1 when the folder
     // can't be listed.
     int expand_folder(const std::wstring& folder, int64_t parent, const std::wstring& pattern);
-    // Returns the item's holder folder when the item is still the one analysed there, else null
-    // with its code and note (0 when it is).
+    // Returns the folder that holds the item when the item is still the one analysed there; else
+    // null, with code and note saying why.
     const vandel::folder_handle* reach_item(int64_t index, error_code& code, std::wstring& note,
                                             struct vandel::file_info* found = nullptr);
     // Decides for a file item what is wiped, removed or left alone; logs links and read-only files.

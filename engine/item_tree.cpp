@@ -169,7 +169,7 @@ int engine::expand_folder(const std::wstring& folder, int64_t parent, const std:
         matched = true;
         job_item item;
         item.parent = parent;
-        std::wstring name = parent < 0 ? vandel::add_trailing_separator(folder.empty() ? L"." : folder) + e.name : e.name;
+        std::wstring name = parent >= 0 || folder.empty() ? e.name : vandel::add_trailing_separator(folder) + e.name;
         if (e.info.kind == vandel::kind_missing) {
             // There, but out of reach: counted as inaccessible, never silently passed over.
             item.result = err_access_denied;

@@ -130,15 +130,15 @@ int64_t folder_handle::list(std::vector<folder_entry>& out) const {
             folder_entry entry;
             entry.name.assign(e->FileName, e->FileNameLength / sizeof(wchar_t));
             if (entry.name != L"." && entry.name != L"..") {
-                // The reparse tag travels in the extended-attribute size of a reparse point.
-                fill(entry.info, e->FileAttributes, (e->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? e->EaSize : 0,
-                     static_cast<uint64_t>(e->EndOfFile.QuadPart), filetime_of(e->LastWriteTime));
+                fill(entry.info, e->FileAttributes, 0, static_cast<uint64_t>(e->EndOfFile.QuadPart),
+                     filetime_of(e->LastWriteTime));
                 entry.info.id.volume = id_.volume;
                 entry.info.id.index = static_cast<uint64_t>(e->FileId.QuadPart);
                 entry.info.id.known = entry.info.id.index != 0;
-                // A file system without file ids in its listing: ask the entry itself.
-                if (!entry.info.id.known && this->entry(entry.name, entry.info) == kind_missing &&
-                    GetLastError() == ERROR_FILE_NOT_FOUND)
+                // A reparse point, or a file system without file ids in its listing: the entry
+                // itself tells, as entry() tells it later.
+                if ((!entry.info.id.known || (e->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                    this->entry(entry.name, entry.info) == kind_missing && GetLastError() == ERROR_FILE_NOT_FOUND)
                     continue;
                 out.push_back(std::move(entry));
                 ++added;
