@@ -64,6 +64,7 @@ public:
     // The current request's values (tests and windows read them; start-up sets them).
     const start_request& request() const { return request_; }
     void set_request(const start_request& request) { request_ = request; }
+    void set_portable(bool portable) { portable_ = portable; }
 
 private:
     // Loads the language files beside the program; returns the loader's error text.

@@ -1,0 +1,40 @@
+#pragma once
+// Every page that zygui opens, from one table: the help pages shipped in the folder "zy-help"
+// beside the program's folder, opened as local file addresses. Nothing here leaves the machine.
+#include <QString>
+#include <QUrl>
+
+namespace olvex {
+
+enum class web_page {
+    home,             // the help's first page
+    user_guide,       // "user_guide/index.html"
+    page_file_help,   // the user guide's section on clearing the page file
+    configuration,    // "user_guide/configuration.html"
+    create_language,  // "user_guide/create_language.html"
+    language_packs,   // "language_packs.html"
+    updates,          // this version's release notes
+    community,        // where users help each other
+    news,             // news about the program
+    product,          // what the installed and the portable copy offer
+};
+
+// The name of the help pages as links show it.
+QString web_site_name();
+
+// Returns the folder of the help pages: "zy-help" beside the program's folder, with "/" between
+// names and a trailing "/".
+QString help_folder();
+
+// Returns the page's file address inside help_folder (tests pass their own folder).
+QUrl web_page_url(web_page page, const QString& folder);
+// Returns the page's file address inside the program's own help folder.
+QUrl web_page_url(web_page page);
+
+// Returns the page's file path relative to the help folder, without its anchor.
+QString web_page_file(web_page page);
+
+// Opens the page in the desktop's browser. Returns whether the desktop took it.
+bool open_web_page(web_page page);
+
+}  // namespace olvex
