@@ -1,10 +1,12 @@
 // The screen gallery: every window built so far rendered to PNG files in <build>/screens, in
 // English, so that anyone can look at what a user sees. Each later window adds its pictures here.
+#include "gui/shell/commerce_widget.h"
 #include "gui/shell/gui_resources.h"
 #include "gui/shell/message_dialog.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/theme.h"
+#include "gui/shell/zyapp.h"
 #include "gui/wipe/animator.h"
 #include "gui/wipe/drive_dialog.h"
 #include "gui/wipe/path_dialog.h"
@@ -261,4 +263,66 @@ TEST_F(ScreenGallery, AnimatorFrames) {
     }
     p.end();
     EXPECT_TRUE(sheet.save(folder_ + QStringLiteral("animator_frames.png")));
+}
+
+// The link panel with every kind of row and its menu button; an ad panel with a banner and a
+// navigation row; the job window's banner of a portable copy on a light and a dark theme.
+TEST_F(ScreenGallery, LinkAndAdPanels) {
+    auto entry = [](uint32_t kind, const QString& text, const QString& url = QString(), double scale = 2.5) {
+        olvex::link_entry e;
+        e.kind = kind;
+        e.text = text;
+        e.url = url;
+        e.scale = scale;
+        return e;
+    };
+    const QString guide = QStringLiteral("file:///opt/oblivar/zy-help/user_guide/index.html");
+    olvex::LinkWidget links;
+    links.set_text(QStringLiteral("Help and Guides"), true);
+    links.set_navigation(true, true, false);
+    links.set_navigation_text(QStringLiteral("Page 1 of 2"), false);
+    links.add_entry(entry(olvex::entry_bold_link | olvex::entry_mirrored, QStringLiteral("User Guide"), guide));
+    links.add_entry(entry(olvex::entry_link, QStringLiteral("Choosing a wipe scheme"), guide));
+    links.add_entry(entry(olvex::entry_link, QStringLiteral("Wiping free space"), guide));
+    links.add_entry(entry(olvex::entry_text, QStringLiteral("Greyed text without a link")));
+    links.add_entry(entry(olvex::entry_blank, QString()));
+    links.add_entry(entry(olvex::entry_link, QStringLiteral("Release notes"), guide));
+    links.add_submenu_entry(QStringLiteral("More pages"), entry(olvex::entry_menu_item, QStringLiteral("Options"), guide));
+    links.resize(418, 207);  // each new entry fits the panel to its rows
+    save(links, QStringLiteral("link_panel"));
+
+    olvex::CommerceWidget ads;
+    ads.set_country(QStringLiteral("GB"));
+    olvex::ad_entry ad;
+    ad.title = QStringLiteral("Oblivar Portable");
+    ad.navigation_text = QStringLiteral("1 of 2");
+    ad.weight = 1;
+    ad.in_menu = true;
+    ad.entries.append(entry(olvex::entry_image, QStringLiteral(":/main/usb64_lbk.png"), guide, 1.25));
+    ad.entries.append(entry(olvex::entry_link, QStringLiteral("Take your wipe tool with you"), guide));
+    ads.add_ad(ad);
+    ad.title = QStringLiteral("Second ad");
+    ads.add_ad(ad);
+    ads.show_ad(0);
+    ads.resize(418, 207);
+    save(ads, QStringLiteral("ad_panel"));
+
+    olvex::zyapp& app = olvex::zyapp::instance();
+    const bool was_portable = app.is_portable();
+    const int32_t was_theme = app.settings().get_theme_color();
+    app.set_portable(true);
+    for (int theme : {olvex::theme_white, olvex::theme_dark}) {
+        app.settings().set_theme_color(theme);
+        QWidget host;
+        host.setAutoFillBackground(true);
+        QPalette palette = host.palette();
+        palette.setColor(QPalette::Window, QColor(QString::fromStdString(olvex::theme_style_sheet(theme, olvex::theme_background))));
+        host.setPalette(palette);
+        host.resize(260, 60);
+        auto* banner = new olvex::ZyCommerce(&host);
+        banner->setGeometry(0, 0, 260, 60);
+        save(host, QStringLiteral("ad_panel_portable_banner_theme%1").arg(theme));
+    }
+    app.settings().set_theme_color(was_theme);
+    app.set_portable(was_portable);
 }
