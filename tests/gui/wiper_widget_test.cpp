@@ -1,0 +1,281 @@
+// The job window driven through its buttons on real jobs in the sandbox: files, images for
+// volumes and devices, free space on a tmpfs, the Trash; pause, abort, a failed item.
+#include "gui/wipe/wiper_widget.h"
+
+#include "gui/shell/gui_resources.h"
+#include "gui/shell/qinterlang.h"
+#include "gui/shell/qt_text.h"
+#include "gui/shell/zyapp.h"
+#include "gui/wipe/animator.h"
+#include "gui/wipe/job_sound.h"
+#include "services/interlang.h"
+#include "tests/e2e/support/program.h"
+#include "tests/gui/gui_test.h"
+#include "tests/support/env.h"
+#include "tests/support/image_targets.h"
+#include "tests/support/manual_clock.h"
+#include "tests/support/mount.h"
+#include "tests/support/sandbox.h"
+#include "engine/drives.h"
+#include "vandel/files.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using namespace oblivar::test;
+using olvex::WiperWidget;
+
+std::vector<int> sounds_played;
+void record_sound(int sound) { sounds_played.push_back(sound); }
+
+class WiperWidgetTest : public sandbox_test {
+protected:
+    void SetUp() override {
+        olvex::init_gui_resources();
+        olvex::interlang& table = olvex::interlang::instance();
+        table.clear();
+        ASSERT_EQ(olvex::load_language_files(own_folder() + L"../zy-langs", table), L"");
+        table.begin_update();
+        table.set_languages(L"en", L"en");
+        table.end_update();
+        settings().set_sys_sounds(true);
+        settings().set_confirm_wipe(true);
+        settings().set_default_scheme(1);
+        settings().set_def_verify(false);
+        sounds_played.clear();
+        previous_player_ = olvex::set_job_sound_player(&record_sound);
+    }
+    void TearDown() override { olvex::set_job_sound_player(previous_player_); }
+
+    static olvex::settings& settings() { return olvex::zyapp::instance().settings(); }
+
+    template <class T>
+    static T* child(WiperWidget& w, const char* name) {
+        T* found = w.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    static QString text_of(WiperWidget& w, const char* label) { return child<QLabel>(w, label)->text(); }
+    // Waits until the window shows state, polling as its timer does.
+    static bool reaches(WiperWidget& w, int32_t state) {
+        return wait_until([&] { return w.view().state == state; }, 20000);
+    }
+
+    // Answers the next modal message box with button; its text goes to text when given.
+    static void answer_box(QMessageBox::StandardButton button, QString* text = nullptr) {
+        QTimer::singleShot(0, [button, text] {
+            QMessageBox* box = nullptr;
+            if (!wait_until([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }))
+                return;
+            if (text) *text = box->text();
+            box->button(button)->click();
+        });
+    }
+    // Moves the manual clock on and polls until the job has written something (or ended).
+    static void run_into_the_file(WiperWidget& w, manual_clock& clock) {
+        ASSERT_TRUE(wait_until([&] {
+            clock.advance(100);
+            w.refresh(false);
+            return w.view().status.done_bytes > 0 || w.view().ended();
+        }, 20000));
+    }
+
+    olvex::job_sound_player previous_player_ = nullptr;
+    table_scope scope_;
+};
+
+TEST_F(WiperWidgetTest, FilesJobFromARequestRunsToDoneAndTheTreeIsGone) {
+    make_dirs(sb.path(L"tree/inner"));
+    write_bytes(sb.path(L"tree/a.txt"), std::string(5000, 'a'));
+    write_bytes(sb.path(L"tree/inner/b.bin"), std::string(70000, 'b'));
+    sb.require_inside(sb.path(L"tree"));
+
+    WiperWidget w;
+    EXPECT_EQ(w.view().state, olvex::state_idle);
+    EXPECT_FALSE(child<QPushButton>(w, "wipe_btn")->isEnabled());
+    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"tree")), 0);
+    EXPECT_EQ(w.view().state, olvex::state_waiting);
+    EXPECT_TRUE(child<QPushButton>(w, "wipe_btn")->isEnabled());
+    EXPECT_FALSE(w.is_busy());
+    EXPECT_EQ(text_of(w, "loc_lab"), olvex::to_qstring(sb.path(L"tree")));
+    EXPECT_TRUE(path_exists(sb.path(L"tree/a.txt")));  // nothing happens before the go-ahead
+
+    child<QPushButton>(w, "wipe_btn")->click();
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    EXPECT_FALSE(path_exists(sb.path(L"tree")));
+    EXPECT_EQ(w.update_timer_id(), 0);
+    EXPECT_EQ(child<QProgressBar>(w, "progress_bar")->value(), 100);
+    EXPECT_EQ(text_of(w, "title_lab"), olvex::to_qstring(olvex::tr(L"WIPER_SUCCESS_TOP_LAB")));
+    EXPECT_EQ(w.state_caption(), olvex::to_qstring(olvex::tr(L"MISC_DONE_TEXT")));
+    EXPECT_EQ(sounds_played, std::vector<int>{olvex::sound_done});
+    EXPECT_TRUE(child<QPushButton>(w, "reset_pause_btn")->isEnabled());
+
+    child<QPushButton>(w, "reset_pause_btn")->click();
+    EXPECT_EQ(w.view().state, olvex::state_idle);
+    EXPECT_EQ(child<QProgressBar>(w, "progress_bar")->value(), 0);
+}
+
+
+// A big file's wipe paused as soon as it began: the window says so and nothing is written until
+// it is resumed; meanwhile a new job from the menu is refused with the busy message.
+TEST_F(WiperWidgetTest, PauseThenResume) {
+    make_dirs(sb.path(L"t"));
+    write_bytes(sb.path(L"t/big.bin"), pattern_bytes(32 << 20, "original"));
+    sb.require_inside(sb.path(L"t"));
+    manual_clock clock;
+    WiperWidget w;
+    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"t")), 0);
+    child<QPushButton>(w, "wipe_btn")->click();
+    child<QPushButton>(w, "reset_pause_btn")->click();
+    run_into_the_file(w, clock);
+    ASSERT_EQ(w.view().state, olvex::state_wiping);
+    EXPECT_TRUE(w.view().paused);
+    EXPECT_TRUE(w.is_busy());
+    EXPECT_EQ(child<QPushButton>(w, "reset_pause_btn")->text(), olvex::to_qstring(olvex::tr(L"WIPER_RESUME_BTN")));
+    EXPECT_EQ(w.taskbar_progress(), -1);
+    EXPECT_EQ(w.view().image, olvex::picture_paused);
+    const int64_t done = w.view().status.done_bytes;
+    for (int i = 0; i < 5; ++i) {
+        clock.advance(100);
+        w.refresh(false);
+    }
+    EXPECT_EQ(w.view().status.done_bytes, done);
+
+    QString busy;
+    answer_box(QMessageBox::Ok, &busy);
+    EXPECT_EQ(w.new_job(olvex::job_files), 1);
+    EXPECT_EQ(busy, olvex::to_qstring(olvex::tr(L"DIALOG_NEW_JOB_BUSY_MSG")));
+    EXPECT_EQ(w.view().state, olvex::state_wiping);
+
+    child<QPushButton>(w, "reset_pause_btn")->click();
+    EXPECT_FALSE(w.view().paused);
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    EXPECT_FALSE(path_exists(sb.path(L"t")));
+}
+
+TEST_F(WiperWidgetTest, AbortMidFileLeavesItInPlaceAndShowsAborted) {
+    const std::string original = pattern_bytes(32 << 20, "original");
+    make_dirs(sb.path(L"t"));
+    write_bytes(sb.path(L"t/big.bin"), original);
+    sb.require_inside(sb.path(L"t"));
+    manual_clock clock;
+    WiperWidget w;
+    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"t")), 0);
+    child<QPushButton>(w, "wipe_btn")->click();
+    child<QPushButton>(w, "reset_pause_btn")->click();
+    run_into_the_file(w, clock);
+    ASSERT_EQ(w.view().state, olvex::state_wiping);
+    ASSERT_LT(w.view().status.done_bytes, w.view().status.work_bytes);
+    EXPECT_EQ(child<QPushButton>(w, "abort_close_btn")->text(), olvex::to_qstring(olvex::tr(L"WIPER_ABORT_BTN")));
+    child<QPushButton>(w, "abort_close_btn")->click();
+    ASSERT_TRUE(reaches(w, olvex::state_aborted));
+    EXPECT_EQ(read_bytes(sb.path(L"t/big.bin")).size(), original.size());
+    EXPECT_EQ(text_of(w, "title_lab"), olvex::to_qstring(olvex::tr(L"WIPER_ABORTED_TOP_LAB")));
+    EXPECT_EQ(text_of(w, "status_lab"), olvex::to_qstring(olvex::tr(L"WIPER_ABORTED_DETAIL_LAB")));
+    EXPECT_EQ(child<QPushButton>(w, "abort_close_btn")->text(), olvex::to_qstring(olvex::tr(L"WIPER_CLOSE_BTN")));
+    EXPECT_EQ(w.view().image, olvex::picture_error);
+    EXPECT_TRUE(sounds_played.empty());
+}
+
+// One of two files is gone when the wipe starts: the other is wiped and the job is partly done.
+TEST_F(WiperWidgetTest, AFailedItemShowsPartlyDone) {
+    write_bytes(sb.path(L"a.txt"), "a");
+    write_bytes(sb.path(L"b.txt"), "b");
+    sb.require_inside(sb.path(L"a.txt"));
+    WiperWidget w;
+    ASSERT_EQ(w.start_job(olvex::job_files, olvex::join_path_list({sb.path(L"a.txt"), sb.path(L"b.txt")})), 0);
+    ASSERT_TRUE(reaches(w, olvex::state_waiting));
+    ASSERT_TRUE(wait_until([&] { return w.view().status.ready; }));
+    EXPECT_EQ(w.view().status.file_count, 2);
+    ASSERT_TRUE(vandel::detail::delete_file(sb.path(L"b.txt")));
+    child<QPushButton>(w, "wipe_btn")->click();
+    ASSERT_TRUE(reaches(w, olvex::state_partly_done));
+    EXPECT_FALSE(path_exists(sb.path(L"a.txt")));
+    EXPECT_EQ(text_of(w, "title_lab"), olvex::to_qstring(olvex::tr(L"WIPER_PARTIAL_TOP_LAB")));
+    EXPECT_EQ(w.view().image, olvex::picture_warning);
+    EXPECT_EQ(w.taskbar_progress(), -2);
+    EXPECT_EQ(sounds_played, std::vector<int>{olvex::sound_partly_done});
+}
+
+// A refused set-up shows the engine's text and leaves the window as it was.
+TEST_F(WiperWidgetTest, ARefusedJobShowsTheEnginesReason) {
+    WiperWidget w;
+    QString text;
+    answer_box(QMessageBox::Ok, &text);
+    EXPECT_EQ(w.start_job(olvex::job_files, std::wstring()), olvex::err_invalid_input);
+    EXPECT_EQ(text, olvex::to_qstring(olvex::error_text(olvex::err_invalid_input)));
+    EXPECT_EQ(w.view().state, olvex::state_idle);
+    EXPECT_EQ(w.start_job(olvex::job_none, sb.path(L"x")), olvex::err_failed);
+    EXPECT_EQ(w.start_job(6, sb.path(L"x")), olvex::err_failed);
+}
+
+class WiperWidgetTargets : public WiperWidgetTest {
+protected:
+    static constexpr size_t image_size = 256 * 1024;
+    void SetUp() override {
+        WiperWidgetTest::SetUp();
+        settings().set_default_scheme(0);  // zeros, and the combo's first entry is taken too
+        t.add_device(2, {t.image(L"disk2.img", image_size), L"SER-2", 512, true, true});
+        t.add_volume({volume_root, t.image(L"v.img", image_size), L"DATA", olvex::kind_fixed, {2}, false, L"", -1});
+    }
+    bool all_zero(const wchar_t* image) const { return read_bytes(sb.path(image)) == std::string(image_size, '\0'); }
+    bool untouched(const wchar_t* image) const { return read_bytes(sb.path(image)) == std::string(image_size, 'x'); }
+    void TearDown() override {
+        settings().set_default_scheme(1);
+        WiperWidgetTest::TearDown();
+    }
+
+    image_targets t{sb};
+    const std::wstring volume_root = t.folder(L"v");
+};
+
+TEST_F(WiperWidgetTargets, VolumeJobAsksBeforeItWipes) {
+    WiperWidget w;
+    EXPECT_EQ(w.scheme_word(), 0);
+    ASSERT_EQ(w.start_job(olvex::job_volumes, volume_root), 0);
+    EXPECT_EQ(w.job_engine().job_options().scheme, 0u);
+    EXPECT_EQ(text_of(w, "loc_prefix_lab"), olvex::to_qstring(olvex::tr(L"WIPER_PREFIX_VOLUME")));
+    QString question;
+    answer_box(QMessageBox::Yes, &question);
+    child<QPushButton>(w, "wipe_btn")->click();
+    EXPECT_EQ(question, olvex::to_qstring(olvex::tr(L"DIALOG_CONFIRM_WIPE_MSG")));
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    EXPECT_TRUE(all_zero(L"v.img"));
+    EXPECT_TRUE(untouched(L"disk2.img"));
+    EXPECT_EQ(child<QProgressBar>(w, "progress_bar")->value(), 100);
+}
+
+TEST_F(WiperWidgetTargets, DeviceJobRefusedAtTheQuestionIsAbortedUntouched) {
+    WiperWidget w;
+    ASSERT_EQ(w.start_job(olvex::job_devices, L"PhysicalDrive2"), 0);
+    EXPECT_EQ(text_of(w, "loc_prefix_lab"), olvex::to_qstring(olvex::tr(L"WIPER_PREFIX_DEVICE")));
+    answer_box(QMessageBox::Abort);
+    child<QPushButton>(w, "wipe_btn")->click();
+    ASSERT_TRUE(reaches(w, olvex::state_aborted));
+    EXPECT_TRUE(untouched(L"disk2.img"));
+}
+
+TEST_F(WiperWidgetTargets, DeviceJobWithoutTheQuestionWipesTheImage) {
+    settings().set_confirm_wipe(false);
+    WiperWidget w;
+    ASSERT_EQ(w.start_job(olvex::job_devices, L"PhysicalDrive2"), 0);
+    child<QPushButton>(w, "wipe_btn")->click();  // no box: a question would hang here
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    settings().set_confirm_wipe(true);
+    EXPECT_TRUE(all_zero(L"disk2.img"));
+    EXPECT_TRUE(untouched(L"v.img"));
+}
+
+}  // namespace
