@@ -2,7 +2,7 @@
 # Test launcher. Usage: run-test.sh native|wine <build dir> <program> [args...]
 # Gives the test process a private HOME, TMPDIR and XDG folders under the build tree, puts the
 # stub session commands first in PATH, and for "wine" runs the program in the build's private
-# prefix (no Z: drive; Y: is the build tree).
+# prefix (no Z: drive; Y: is the build tree) with C:\ as its working folder.
 set -u
 mode=$1
 build=$2
@@ -30,6 +30,8 @@ case "$mode" in
     # persistent server. Windows programs take their temporary folder from the prefix anyway.
     "$here/wine-prefix.sh" "$build" || { rm -rf --one-file-system "$home"; exit 1; }
     export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # The working folder is the prefix's C:\, so a relative path stays inside the prefix too.
+    cd "$WINEPREFIX/drive_c" || { rm -rf --one-file-system "$home"; exit 1; }
     /usr/lib/wine/wine64 "$@"
     rc=$?
     ;;

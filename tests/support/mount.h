@@ -7,6 +7,11 @@
 
 namespace oblivar::test {
 
+// True when the mount table lists "/" (Linux). In a chroot, and in some containers, it doesn't:
+// the system's volume and disks are then unknown, and every volume and disk counts as the
+// system's. Tests that need to know them skip there.
+bool root_is_a_listed_mount();
+
 class scoped_tmpfs {
 public:
     // Creates the folder at path (inside sb) and mounts a tmpfs of size_kib there; options are

@@ -6,6 +6,9 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <linux/loop.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
@@ -97,6 +100,19 @@ scoped_mount::~scoped_mount() {
     if (!mounted_) return;
     const std::string p = vandel::to_os_bytes(path_);
     if (umount2(p.c_str(), 0) != 0) umount2(p.c_str(), MNT_DETACH);
+}
+
+bool root_is_a_listed_mount() {
+    std::ifstream in("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(in, line)) {
+        // Fields: id, parent, major:minor, root, mount point, ...
+        std::istringstream fields(line);
+        std::string field, point;
+        for (int i = 0; i < 5 && fields >> field; ++i) point = field;
+        if (point == "/") return true;
+    }
+    return false;
 }
 
 }  // namespace oblivar::test

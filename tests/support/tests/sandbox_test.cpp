@@ -1,4 +1,6 @@
 #include "tests/support/sandbox.h"
+#include "tests/support/wine.h"
+#include "vandel/files.h"
 
 #include <gtest/gtest.h>
 
@@ -54,5 +56,15 @@ TEST(SandboxDeathTest, RequireInsideStopsTheProcess) {
     sandbox sb;
     EXPECT_DEATH(sb.require_inside(sb.root() + L"-outside"), "outside its sandbox");
 }
+
+#ifdef _WIN32
+// The private prefix keeps the host out of drive letters; the working folder lies in it too, so a
+// relative path reaches no host file either.
+TEST(WinePrefix, TheWorkingFolderIsOnThePrefixsDriveC) {
+    if (!oblivar::test::running_under_wine()) GTEST_SKIP() << "runs only under Wine";
+    EXPECT_EQ(vandel::absolute_path(L"x", L"").substr(0, 3), L"C:\\");
+    EXPECT_EQ(vandel::path_kind(L"Z:\\"), vandel::kind_missing);
+}
+#endif
 
 }  // namespace
