@@ -239,9 +239,14 @@ int console::dispatch(argv_user& parser) {
                 else options.speed = speed;
             }
             if (type != job_recycler && parser.free_arguments().empty()) error = L"Invalid file or device path(s)";
-            if (type == job_files)
-                for (const std::wstring& path : parser.free_arguments())
-                    if (is_system_root_folder(path)) error = L"Wiping the root folder of the system volume is prohibited";
+            if (type == job_files) {
+                for (const std::wstring& path : parser.free_arguments()) {
+                    if (is_system_root_folder(path))
+                        error = L"Wiping the root folder of the system volume is prohibited";
+                    else if (ends_in_dots(path))
+                        error = L"A path may not end in \".\" or \"..\": name the folder itself";
+                }
+            }
 
             options.log_limit = -1;
             options.simulate = parser.is_set(opt_simulation);

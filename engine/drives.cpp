@@ -94,6 +94,22 @@ std::wstring volume_root(const std::wstring& path, bool device_form) {
     return targets().volume_device(root);
 }
 
+bool is_volume_root(const std::wstring& path) {
+    const std::wstring root = volume_root(path);
+    if (root.empty()) return false;
+    // The root as the system lists it, or a drive named by its letter; every other path must be
+    // the root folder itself, by identity, so "/mnt/usb/photos" never stands for its volume.
+    std::wstring t = trimmed(path);
+    if (vandel::remove_trailing_separator(t) == vandel::remove_trailing_separator(root)) return true;
+    if (starts_with(t, L"\\\\?\\") || starts_with(t, L"\\\\.\\")) t.erase(0, 4);
+    t = vandel::remove_trailing_separator(t, vandel::path_style::windows);
+    if (t.size() == 1) t += L':';
+    if (root.size() == 2 && root[1] == L':' && vandel::to_upper(t) == root) return true;
+    struct vandel::file_info given, top;
+    return vandel::file_info(path, given) == vandel::kind_folder &&
+           vandel::file_info(vandel::add_trailing_separator(root), top) == vandel::kind_folder && given.id == top.id;
+}
+
 int32_t drive_kind(const std::wstring& path) {
     const std::wstring root = volume_root(path);
     return root.empty() ? kind_none : targets().volume_kind(root);
@@ -217,6 +233,17 @@ bool is_system_root_folder(const std::wstring& path) {
     vandel::file_info(path, given);
     vandel::file_info(vandel::add_trailing_separator(root), system);
     return given.id == system.id;
+}
+
+bool ends_in_dots(const std::wstring& path) {
+    std::wstring p = vandel::trim(path, true, true);
+    while (p.size() > 1 && vandel::is_path_separator(p.back())) p.pop_back();
+    size_t start = p.size();
+    while (start > 0 && !vandel::is_path_separator(p[start - 1])) --start;
+    const std::wstring name = p.substr(start);
+    if (name == L"." || name == L"..") return true;
+    return vandel::path_style::native == vandel::path_style::windows && !name.empty() &&
+           name.find_first_not_of(L'.') == std::wstring::npos;
 }
 
 std::wstring volume_label(const std::wstring& root) { return root.empty() ? std::wstring() : targets().volume_label(root); }

@@ -44,6 +44,10 @@ struct drive_info {
 // ("\\.\D:"). Empty when no volume can be made of the path.
 std::wstring volume_root(const std::wstring& path, bool device_form = false);
 
+// Returns true when path names a volume's root itself (a mount point, "J:", "J:\", "\\.\J:"), not a
+// folder inside it.
+bool is_volume_root(const std::wstring& path);
+
 // Returns the device_kind of the volume holding path; 6 when there is none.
 int32_t drive_kind(const std::wstring& path);
 
@@ -83,6 +87,11 @@ bool is_system_volume(const std::wstring& path);
 // Returns true when path names the root folder of the volume that holds the operating system
 // ("/", "C:\"), and, while that volume is unknown, the root folder of any volume.
 bool is_system_root_folder(const std::wstring& path);
+
+// Returns true when the last name of path is "." or ".." (on Windows, any name of dots only, which
+// the system cuts to nothing): it names no entry of its own folder, and a files job refuses it
+// as rm does.
+bool ends_in_dots(const std::wstring& path);
 
 // Returns the volume's label; empty when it has none.
 std::wstring volume_label(const std::wstring& root);

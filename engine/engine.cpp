@@ -52,7 +52,8 @@ path_place place_of(const std::wstring& path) {
         const std::wstring dir = vandel::directory_part(cur);
         const std::wstring up = vandel::remove_trailing_separator(dir);
         if (dir.empty() || up == cur) break;
-        if (vandel::file_info(dir, info) != vandel::kind_missing) p.above.push_back(info.id);
+        // A folder is never inside itself, however its name was spelled.
+        if (vandel::file_info(dir, info) != vandel::kind_missing && info.id != p.id) p.above.push_back(info.id);
         if (up.empty()) break;
         cur = up;
     }
@@ -137,11 +138,14 @@ error_code engine::start_job(const std::wstring& paths, const olvex::job_options
     }
     if (list.empty() && options.job_type != job_recycler) return err_invalid_input;
     if (options.job_type == job_files) {
-        // As rm refuses "/": the root of the system's volume is no folder to wipe.
+        // As rm refuses "/", "." and "..": the root of the system's volume is no folder to wipe,
+        // and a path ending in dots names no entry that could be renamed and removed.
         for (const auto& path : list)
-            if (is_system_root_folder(path)) return err_invalid_input;
+            if (is_system_root_folder(path) || ends_in_dots(path)) return err_invalid_input;
     }
     const int64_t dropped = options.job_type == job_files ? drop_repeated(list) : 0;
+    // Only a recycle-bin job stands for every bin when it names none.
+    if (list.empty() && options.job_type != job_recycler) return err_invalid_input;
     const bool all_bins = list.empty();
     if (all_bins) {
         list = all_recycle_bins();

@@ -60,7 +60,7 @@ bool engine::add_target_item(const std::wstring& path) {
         item.set_name(root);
         item.flags = item_volume;
         ced_.add_line(L"VOLUME: (" + root + L")");
-        if (root.empty() || drive_kind(root) == kind_none) {
+        if (root.empty() || drive_kind(root) == kind_none || !is_volume_root(path)) {
             fail(err_path_not_found, L"Volume path is invalid");
         } else if (is_system_volume(root)) {
             fail(err_access_denied, L"Wiping the system volume is prohibited");

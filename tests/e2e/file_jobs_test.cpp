@@ -1,6 +1,7 @@
 // File and folder jobs on sandbox trees: schemes and verification, folders left or removed,
 // wildcards, age and date limits, simulation, verbose logs, and the jobs that fail.
 #include "tests/e2e/e2e.h"
+#include "tests/support/env.h"
 #include "vandel/file_stream.h"
 
 #include <ctime>
@@ -144,6 +145,22 @@ TEST_F(file_jobs_test, TheRootFolderOfTheSystemVolumeIsNoFilesJob) {
     EXPECT_EQ(run.exit_code, 2) << run.output;
     EXPECT_TRUE(holds(run.output, L"Wiping the root folder of the system volume is prohibited")) << run.output;
     EXPECT_TRUE(path_exists(sb.path(L"t/a.txt")));
+}
+
+// As rm refuses them: "." and ".." name no entry that could be renamed and removed. They were
+// once dropped as lying inside themselves, and the job then took every recycle bin instead.
+TEST_F(file_jobs_test, APathEndingInDotsIsAnInputError) {
+    const std::wstring tree = make_tree();
+    make_file(L"data/Trash/files/kept.txt", 100);
+    scoped_env data("XDG_DATA_HOME", sb.path(L"data"));
+    const std::wstring sep(1, native_separator());
+    for (const std::wstring& path : {tree + sep + L".", sb.path(L"t/sub") + sep + L"." + sep}) {
+        const program_result run = olvex({L"--wipe=file", L"--skip-confirm", path});
+        EXPECT_EQ(run.exit_code, 2) << run.output;
+        EXPECT_TRUE(holds(run.output, L"A path may not end in \".\" or \"..\": name the folder itself")) << run.output;
+    }
+    EXPECT_TRUE(path_exists(sb.path(L"t/sub/c.txt")));
+    EXPECT_TRUE(path_exists(sb.path(L"data/Trash/files/kept.txt")));
 }
 
 TEST_F(file_jobs_test, AMissingPathFails) {

@@ -78,6 +78,13 @@ TEST_F(targets_test, WipesADeviceAfterTheUserSaysYes) {
 }
 
 TEST_F(targets_test, WipesAVolumeAndSimulatesADevice) {
+    // A folder inside the volume is no volume: refused before anything is written.
+    make_dirs(sb.path(L"v1/photos"));
+    const program_result inside = olvex_images(driver_, {L"--wipe=vol", L"-k", sb.path(L"v1/photos")});
+    EXPECT_EQ(inside.exit_code, 1) << inside.output;
+    EXPECT_TRUE(holds(inside.output, L"Note. Volume path is invalid")) << inside.output;
+    EXPECT_EQ(read_bytes(sb.path(L"vol.img")), pattern_bytes(1 << 20, "OBLIVAR-MARKER-"));
+
     const program_result run = olvex_images(driver_, {L"--wipe=vol", L"-k", L"--scheme=dod", root_});
     EXPECT_EQ(run.exit_code, 0) << run.output;
     EXPECT_EQ(read_bytes(sb.path(L"vol.img")).find("OBLIVAR-MARKER-"), std::string::npos);

@@ -3,6 +3,7 @@
 #include "engine/file_writer.h"
 #include "engine/scheme.h"
 #include "tests/engine/job_runner.h"
+#include "tests/support/env.h"
 #include "tests/support/manual_clock.h"
 #include "tests/support/sandbox.h"
 #include "vandel/files.h"
@@ -226,6 +227,35 @@ TEST_F(EngineFiles, PathsGivenTwiceOrInsideAnotherAreTakenOnce) {
     EXPECT_EQ(job.status.path_count, 2);
     EXPECT_TRUE(job.has(L"Note. Paths given twice or inside another given folder are taken once (4 dropped)"))
         << job.dump();
+}
+
+// A path ending in "." or ".." is refused before the job starts; one was once dropped as lying
+// inside itself, and the job, left without paths, took every recycle bin instead.
+TEST_F(EngineFiles, PathsEndingInDotsAreRefusedAndNothingElseIsTaken) {
+    scoped_env data("XDG_DATA_HOME", sb.path(L"data"));
+    make_dirs(sb.path(L"data/Trash/files"));
+    write_bytes(sb.path(L"data/Trash/files/kept"), "kept");
+    make_dirs(sb.path(L"t/sub"));
+    write_bytes(sb.path(L"t/f"), "f");
+    const std::wstring sep(1, native_separator());
+    std::vector<std::wstring> refused = {sb.path(L"t") + sep + L".", sb.path(L"t/sub") + sep + L"..",
+                                         sb.path(L"t/sub") + sep + L".." + sep};
+    if (sep == L"\\") refused.push_back(sb.path(L"t/sub") + L"\\...");  // Windows cuts it to "t\sub"
+    for (const std::wstring& path : refused) {
+        olvex::engine e;
+        EXPECT_EQ(e.start_job(path, job_of(olvex::job_files), L"\n"), olvex::err_invalid_input) << path.c_str();
+        EXPECT_EQ(e.get_state(), olvex::state_idle);
+    }
+    EXPECT_EQ(read_bytes(sb.path(L"t/f")), "f");
+    EXPECT_EQ(read_bytes(sb.path(L"data/Trash/files/kept")), "kept");
+
+    // Dots inside a path are the folders they name, taken once.
+    EXPECT_EQ(job.run({sb.path(L"t/sub") + sep + L".." + sep + L"f", sb.path(L"t") + sep + L"." + sep + L"sub"},
+                      job_of(olvex::job_files)),
+              olvex::state_done)
+        << job.dump();
+    EXPECT_TRUE(list_tree(sb.path(L"t")).empty());
+    EXPECT_EQ(read_bytes(sb.path(L"data/Trash/files/kept")), "kept");
 }
 
 // What the analysis found is what the wipe acts on: between the two (the job waits for its

@@ -128,6 +128,31 @@ TEST_F(EngineTargets, UnknownTargetsFailTheAnalysis) {
     EXPECT_TRUE(other.has_block({L"ERROR: Path not found", L"Note. Volume path is invalid"}));
 }
 
+// A volume job takes the volume's root itself, however spelled; a folder or file inside it names
+// no volume, and nothing is written.
+TEST_F(EngineTargets, OnlyTheVolumesRootNamesTheVolume) {
+    write_bytes(t.folder(L"v/sub") + L"f.txt", "data");
+    const std::wstring sep(1, native_separator());
+    for (const std::wstring& inside : {t.folder(L"v/sub"), vandel::remove_trailing_separator(t.folder(L"v/sub")),
+                                       t.folder(L"v/sub") + L"f.txt", t.folder(L"v/sub") + L".." + sep + L"sub"}) {
+        job_runner j;
+        EXPECT_EQ(j.run({inside}, job_of(olvex::job_volumes)), olvex::state_failed) << j.dump();
+        EXPECT_TRUE(j.has_block({L"VOLUME: (" + volume_root + L")", L"ERROR: Path not found",
+                                 L"Note. Volume path is invalid"}))
+            << j.dump();
+    }
+    EXPECT_TRUE(untouched(sb.path(L"v.img")));
+    EXPECT_TRUE(t.taken().empty());
+
+    job_options o = job_of(olvex::job_volumes);
+    o.simulate = 1;
+    for (const std::wstring& root : {volume_root, vandel::remove_trailing_separator(volume_root),
+                                     t.folder(L"v/sub") + L".." + sep}) {
+        job_runner j;
+        EXPECT_EQ(j.run({root}, o), olvex::state_done) << j.dump();
+    }
+}
+
 TEST_F(EngineTargets, SimulatedTargetsCountButAreNotWritten) {
     job_options o = job_of(olvex::job_devices);
     o.simulate = 1;

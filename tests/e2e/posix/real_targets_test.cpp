@@ -72,5 +72,20 @@ TEST_F(real_targets_test, CleansTheFreeSpaceOfATmpfsAndEmptiesItsTrash) {
     EXPECT_TRUE(path_exists(sb.path(L"fs/keep.txt")));
 }
 
+// A volume job names a mount point, and a volume without a block device says so.
+TEST_F(real_targets_test, AVolumeJobTakesOnlyAMountPointWithADevice) {
+    scoped_tmpfs fs(sb, sb.path(L"fs"), 1024);
+    if (!fs.mounted()) GTEST_SKIP() << "a tmpfs can't be mounted here";
+    make_file(L"fs/sub/keep.txt", 1000);
+    const program_result inside = olvex({L"--wipe=vol", L"-k", fs.path() + L"/sub"});
+    EXPECT_EQ(inside.exit_code, 1) << inside.output;
+    EXPECT_TRUE(holds(inside.output, L"Note. Volume path is invalid")) << inside.output;
+    if (!root_is_a_listed_mount()) GTEST_SKIP() << "\"/\" is no listed mount here (a chroot): the system volume is unknown and every volume counts as the system's";
+    const program_result memory = olvex({L"--wipe=vol", L"-k", fs.path()});
+    EXPECT_EQ(memory.exit_code, 1) << memory.output;
+    EXPECT_TRUE(holds(memory.output, L"no block device of its own")) << memory.output;
+    EXPECT_TRUE(path_exists(sb.path(L"fs/sub/keep.txt")));
+}
+
 }  // namespace
 }  // namespace oblivar::test
