@@ -1,12 +1,15 @@
 #include "gui/shell/first_window.h"
 
+#include "gui/shell/main_window.h"
+
 namespace olvex {
 
 main_window_hooks::~main_window_hooks() = default;
 
 QWidget* create_first_window(first_window_kind kind) {
     switch (kind) {
-    case first_window_kind::main:       // MainWindow
+    case first_window_kind::main:
+        return new MainWindow();
     case first_window_kind::page_file:  // PageDialog
     case first_window_kind::options:    // OptionsDialog
     case first_window_kind::about:      // AboutDialog

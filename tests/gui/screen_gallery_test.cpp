@@ -2,6 +2,7 @@
 // English, so that anyone can look at what a user sees. Each later window adds its pictures here.
 #include "gui/shell/commerce_widget.h"
 #include "gui/shell/gui_resources.h"
+#include "gui/shell/main_window.h"
 #include "gui/shell/message_dialog.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
@@ -324,5 +325,28 @@ TEST_F(ScreenGallery, LinkAndAdPanels) {
         save(host, QStringLiteral("ad_panel_portable_banner_theme%1").arg(theme));
     }
     app.settings().set_theme_color(was_theme);
+    app.set_portable(was_portable);
+}
+
+// The main window with its menu and tool bar, and in dialog mode with the job window alone, on
+// every theme.
+TEST_F(ScreenGallery, MainWindowOnEveryTheme) {
+    olvex::zyapp& app = olvex::zyapp::instance();
+    const olvex::start_request was_request = app.request();
+    const bool was_portable = app.is_portable();
+    const int32_t was_theme = app.settings().get_theme_color();
+    app.set_portable(false);
+    for (bool dialog : {false, true}) {
+        olvex::start_request request;
+        request.dialog_mode = dialog;
+        app.set_request(request);
+        for (int theme = 0; theme < olvex::theme_count; ++theme) {
+            app.settings().set_theme_color(theme);
+            olvex::MainWindow window;
+            save(window, QStringLiteral("main_window_%1theme%2").arg(dialog ? "dialog_mode_" : "").arg(theme));
+        }
+    }
+    app.settings().set_theme_color(was_theme);
+    app.set_request(was_request);
     app.set_portable(was_portable);
 }
