@@ -38,15 +38,26 @@ else()
   set(OBLIVAR_TEST_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/run-test.sh native ${CMAKE_BINARY_DIR})
 endif()
 
-# oblivar_test(<name> SOURCES ... LIBS ...): a GoogleTest program whose cases CTest lists at
-# test time (so the Wine launcher applies to the listing too).
+# oblivar_test(<name> SOURCES ... LIBS ... [LOCKED <filter> <lock>]): a GoogleTest program whose
+# cases CTest lists at test time (so the Wine launcher applies to the listing too). The cases
+# that the gtest filter names hold the CTest resource lock while they run (cases of different
+# programs that change the same machine-wide state).
 function(oblivar_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LOCKED" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} oblivar_test_support GTest::gmock GTest::gtest_main)
   target_compile_options(${name} PRIVATE ${OBLIVAR_WARNINGS})
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${OBLIVAR_TEST_LAUNCHER}")
   # A case that skips itself is reported as skipped, never as passed.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
-                       PROPERTIES TIMEOUT 300 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+  set(properties TIMEOUT 300 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+  if(T_LOCKED)
+    list(GET T_LOCKED 0 filter)
+    list(GET T_LOCKED 1 lock)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 TEST_FILTER "-${filter}"
+                         PROPERTIES ${properties})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 TEST_FILTER "${filter}"
+                         PROPERTIES ${properties} RESOURCE_LOCK ${lock})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 PROPERTIES ${properties})
+  endif()
 endfunction()
