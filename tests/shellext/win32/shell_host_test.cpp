@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -279,6 +280,13 @@ TEST(shell_host, child_plays_explorer) {
         const std::wstring file = in_root(L"data\\a file.txt"), folder = in_root(L"data\\folder");
         drop_data one_file({file});
         size_t runs = 0;
+        // Carries out a command and returns the stand-in run it started (empty when none came).
+        const auto run_of = [&](IContextMenu* menu, UINT offset) {
+            EXPECT_EQ(invoke(menu, offset, window), S_OK) << offset;
+            const std::vector<standin_run> seen = wait_for_standin_runs(bin, ++runs);
+            EXPECT_EQ(seen.size(), runs) << offset;
+            return seen.size() == runs ? seen.back() : standin_run{};
+        };
         {
             menu_object m(shell_clsid_files, &one_file);
             ASSERT_NE(m.menu, nullptr);
@@ -326,22 +334,16 @@ TEST(shell_host, child_plays_explorer) {
             EXPECT_EQ(help(m.menu, 0, GCS_HELPTEXTA, text), E_FAIL);
 
             // Commands: each starts the stand-in beside the DLL with its request.
-            EXPECT_EQ(invoke(m.menu, 0, window), S_OK);
-            std::vector<standin_run> seen = wait_for_standin_runs(bin, ++runs);
-            ASSERT_EQ(seen.size(), runs);
-            EXPECT_EQ(seen.back().command, 0x101u);
-            EXPECT_EQ(seen.back().window, window_value);
-            EXPECT_EQ(seen.back().data, file + L'\0');
-            EXPECT_EQ(invoke(m.menu, 7, window), S_OK);
-            seen = wait_for_standin_runs(bin, ++runs);
-            ASSERT_EQ(seen.size(), runs);
-            EXPECT_EQ(seen.back().args,
+            const standin_run run0 = run_of(m.menu, 0);
+            EXPECT_EQ(run0.command, 0x101u);
+            EXPECT_EQ(run0.window, window_value);
+            EXPECT_EQ(run0.data, file + L'\0');
+            const standin_run run7 = run_of(m.menu, 7);
+            EXPECT_EQ(run7.args,
                       (std::vector<std::wstring>{L"-hndl", vandel::int_to_text<std::wstring>(window_value, 3)}));
-            EXPECT_EQ(invoke(m.menu, 9, window), S_OK);
-            seen = wait_for_standin_runs(bin, ++runs);
-            ASSERT_EQ(seen.size(), runs);
-            EXPECT_EQ(seen.back().command, 0x111u);
-            EXPECT_EQ(seen.back().data, L"");
+            const standin_run run9 = run_of(m.menu, 9);
+            EXPECT_EQ(run9.command, 0x111u);
+            EXPECT_EQ(run9.data, L"");
 
             CMINVOKECOMMANDINFO by_name{};
             by_name.cbSize = sizeof by_name;
@@ -369,14 +371,12 @@ TEST(shell_host, child_plays_explorer) {
             drop_data selection(many);
             menu_object m(shell_clsid_files, &selection);
             EXPECT_EQ(query(m.menu).text, L"- | 0:Wipe Selected Items* | " + program(elevation) + L" | -");
-            EXPECT_EQ(invoke(m.menu, 0, window), S_OK);
-            const std::vector<standin_run> seen = wait_for_standin_runs(bin, ++runs);
-            ASSERT_EQ(seen.size(), runs);
-            EXPECT_EQ(seen.back().command, 0x101u);
-            EXPECT_EQ(seen.back().data, list);
-            EXPECT_TRUE(seen.back().tfn_existed);
-            EXPECT_EQ(seen.back().tfn.substr(seen.back().tfn.size() - 6), L".olvex");
-            EXPECT_FALSE(path_exists(seen.back().tfn));
+            const standin_run run0 = run_of(m.menu, 0);
+            EXPECT_EQ(run0.command, 0x101u);
+            EXPECT_EQ(run0.data, list);
+            EXPECT_TRUE(run0.tfn_existed);
+            EXPECT_EQ(run0.tfn.substr(run0.tfn.size() - std::min<size_t>(6, run0.tfn.size())), L".olvex");
+            EXPECT_FALSE(path_exists(run0.tfn));
         }
 
         // Drives: C: holds the Windows folder.
@@ -390,11 +390,9 @@ TEST(shell_host, child_plays_explorer) {
             EXPECT_NE(r.text.find(bin_items(3, 5, elevation) + L" | " + program(elevation) + L" | -"),
                       std::wstring::npos)
                 << vandel::to_utf8(r.text, '?');
-            EXPECT_EQ(invoke(m.menu, 2, window), S_OK);
-            const std::vector<standin_run> seen = wait_for_standin_runs(bin, ++runs);
-            ASSERT_EQ(seen.size(), runs);
-            EXPECT_EQ(seen.back().command, 0x104u);
-            EXPECT_EQ(seen.back().data, std::wstring(L"C:\\") + L'\0');
+            const standin_run run2 = run_of(m.menu, 2);
+            EXPECT_EQ(run2.command, 0x104u);
+            EXPECT_EQ(run2.data, std::wstring(L"C:\\") + L'\0');
         }
         {
             drop_data two_drives({L"C:\\", L"Q:\\"});
@@ -412,11 +410,9 @@ TEST(shell_host, child_plays_explorer) {
                 << vandel::to_utf8(r.text, '?');
             // A volume that can't be read raw asks for administrator rights ("runas", which Wine
             // grants without a prompt): the request arrives all the same.
-            EXPECT_EQ(invoke(m.menu, 1, window), S_OK);
-            const std::vector<standin_run> seen = wait_for_standin_runs(bin, ++runs);
-            ASSERT_EQ(seen.size(), runs);
-            EXPECT_EQ(seen.back().command, 0x102u);
-            EXPECT_EQ(seen.back().data, std::wstring(L"Q:\\") + L'\0');
+            const standin_run run1 = run_of(m.menu, 1);
+            EXPECT_EQ(run1.command, 0x102u);
+            EXPECT_EQ(run1.data, std::wstring(L"Q:\\") + L'\0');
         }
 
         // The Recycle Bin: while its menu exists, no other menu of the process gets entries.
@@ -433,11 +429,9 @@ TEST(shell_host, child_plays_explorer) {
             EXPECT_EQ(blocked.result, MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0));
             EXPECT_EQ(blocked.text, L"");
             EXPECT_EQ(query(bin_menu.menu).text, L"");
-            EXPECT_EQ(invoke(bin_menu.menu, 4, window), S_OK);
-            const std::vector<standin_run> seen = wait_for_standin_runs(bin, ++runs);
-            ASSERT_EQ(seen.size(), runs);
-            EXPECT_EQ(seen.back().command, 0x105u);
-            EXPECT_EQ(seen.back().data, L"");
+            const standin_run run4 = run_of(bin_menu.menu, 4);
+            EXPECT_EQ(run4.command, 0x105u);
+            EXPECT_EQ(run4.data, L"");
         }
         {
             menu_object m(shell_clsid_files, &one_file);
