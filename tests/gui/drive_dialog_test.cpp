@@ -208,13 +208,7 @@ TEST(DriveElevationChoice, OfferedOnlyWhereTheProgramCanRestartElevated) {
 class DrivePicker : public DriveTargets {
 protected:
     void SetUp() override {
-        olvex::init_gui_resources();
-        olvex::interlang& table = olvex::interlang::instance();
-        table.clear();
-        ASSERT_EQ(olvex::load_language_files(own_folder() + L"../zy-langs", table), L"");
-        table.begin_update();
-        table.set_languages(L"en", L"en");
-        table.end_update();
+        ASSERT_EQ(load_shipped_languages(), L"");
     }
 
     template <class T>

@@ -1,5 +1,7 @@
 #include "tests/gui/gui_test.h"
 
+#include "gui/shell/gui_resources.h"
+#include "tests/e2e/support/program.h"
 #include "vandel/memory_stream.h"
 
 #include <QtTest/QTest>
@@ -16,6 +18,17 @@ int load_table(const std::string& text, const std::wstring& current) {
     table.set_languages(current, L"en");
     table.end_update();
     return ok ? 0 : line;
+}
+
+std::wstring load_shipped_languages() {
+    olvex::init_gui_resources();
+    olvex::interlang& table = olvex::interlang::instance();
+    table.clear();
+    const std::wstring error = olvex::load_language_files(own_folder() + L"../zy-langs", table);
+    table.begin_update();
+    table.set_languages(L"en", L"en");
+    table.end_update();
+    return error;
 }
 
 bool wait_until(const std::function<bool()>& done, int timeout_ms) { return QTest::qWaitFor(done, timeout_ms); }

@@ -15,6 +15,10 @@ namespace oblivar::test {
 // "en" as primary. Returns the line of a syntax error, 0 when the text loaded.
 int load_table(const std::string& text, const std::wstring& current = L"en");
 
+// Loads the language files shipped beside the build's programs, with English selected, and
+// makes the GUI's pictures ready. Returns the loader's error text, empty when all loaded.
+std::wstring load_shipped_languages();
+
 // Runs the event loop until done() holds; false when it still doesn't after timeout_ms. (Qt's
 // QTRY_* macros report to Qt's test runner, not to GoogleTest: check this result instead.)
 bool wait_until(const std::function<bool()>& done, int timeout_ms = 5000);

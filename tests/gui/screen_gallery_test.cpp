@@ -39,13 +39,7 @@ using namespace oblivar::test;
 class ScreenGallery : public ::testing::Test {
 protected:
     void SetUp() override {
-        olvex::init_gui_resources();
-        olvex::interlang& table = olvex::interlang::instance();
-        table.clear();
-        ASSERT_EQ(olvex::load_language_files(own_folder() + L"../zy-langs", table), L"");
-        table.begin_update();
-        table.set_languages(L"en", L"en");
-        table.end_update();
+        ASSERT_EQ(load_shipped_languages(), L"");
         QCoreApplication::installTranslator(&translator_);
         folder_ = olvex::to_qstring(own_folder()) + QStringLiteral("../screens/");
         ASSERT_TRUE(QDir().mkpath(folder_));
