@@ -4,8 +4,11 @@
 
 #include "engine/drives.h"
 #include "engine/scheme.h"
+#include "gui/shell/commerce_widget.h"
+#include "gui/shell/hover_link.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/theme.h"
+#include "gui/shell/web_pages.h"
 #include "gui/shell/zyapp.h"
 #include "gui/wipe/animator.h"
 #include "gui/wipe/drive_dialog.h"
@@ -61,9 +64,14 @@ WiperWidget::WiperWidget(QWidget* parent) : QWidget(parent), ui_(std::make_uniqu
     animator_->setFixedSize(64, 64);
     ui_->figures_layout->insertWidget(0, animator_);
 
-    // The link label stays empty until the link panel provides its own.
-    link_label_ = new QLabel(this);
+    commerce_ = new ZyCommerce(this);
+    if (QLayout* panel = commerce_->layout()) panel->setContentsMargins(10, 1, 0, 0);
+    ui_->top_layout->addWidget(commerce_);
+
+    link_label_ = new HoverLink(this, QString(), QString());
     link_label_->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    link_label_->set_link_color(QStringLiteral("#004a7f"));
+    link_label_->set_visited_color(QStringLiteral("#004a7f"));
     ui_->status_layout->addWidget(link_label_);
 
     view_.elevated = cached_elevation_type() == elevation_full;
@@ -242,8 +250,8 @@ void WiperWidget::show_controls() {
     const job_controls c = job_view_controls(view_);
     ui_->title_lab->setText(to_qstring(view_.title));
     ui_->loc_prefix_lab->setText(to_qstring(c.location_prefix));
-    ui_->loc_lab->setText(to_qstring(view_.location));
     ui_->loc_lab->setToolTip(to_qstring(view_.location));
+    show_location();
     ui_->status_lab->setText(to_qstring(view_.detail));
     ui_->confirm_lab->setText(to_qstring(view_.confirm));
     ui_->abort_close_btn->setText(to_qstring(c.abort_close_text));
@@ -255,6 +263,17 @@ void WiperWidget::show_controls() {
     ui_->verify_chk->setEnabled(c.choices_enabled);
     ui_->wipe_btn->setEnabled(c.wipe_enabled);
     animator_->set_state(view_.image, c.animate, view_.elevated);
+}
+
+void WiperWidget::show_location() {
+    // A long path keeps its start and its name; the tool tip holds it whole.
+    QLabel* label = ui_->loc_lab;
+    label->setText(label->fontMetrics().elidedText(label->toolTip(), Qt::ElideMiddle, label->width()));
+}
+
+void WiperWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    show_location();
 }
 
 void WiperWidget::state_changed() {
@@ -347,13 +366,13 @@ void WiperWidget::update_link_label(bool apply) {
     setPalette(window);
     ui_->title_lab->setPalette(title);
     ui_->progress_bar->setStyleSheet(item(theme_progress_style));
-    QPalette link = link_label_->palette();
-    link.setColor(QPalette::WindowText, QColor(item(theme_link)));
-    link.setColor(QPalette::Link, QColor(item(theme_link)));
-    link.setColor(QPalette::LinkVisited, QColor(item(theme_link)));
-    link_label_->setPalette(link);
+    link_label_->set_link_color(item(theme_link));
+    link_label_->set_visited_color(link_label_->link_color());
     animator_->refresh();
     refresh(true);
+    link_label_->set_link_text(web_site_name());
+    link_label_->set_url(web_page_url(web_page::home).toString());
+    commerce_->apply_theme();
 }
 
 void WiperWidget::set_speed(int percent) {

@@ -15,7 +15,6 @@
 
 class QAction;
 class QMenu;
-class QLabel;
 
 namespace Ui {
 class wiper_form;
@@ -24,6 +23,8 @@ class wiper_form;
 namespace olvex {
 
 class Animator;
+class HoverLink;
+class ZyCommerce;
 class DriveDialog;
 class LogWindow;
 class PathDialog;
@@ -85,6 +86,7 @@ public slots:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private slots:
     void on_wipe_btn_clicked();
@@ -100,6 +102,7 @@ private:
     void on_speed_menu_triggered(QAction* act);
     void show_progress(const job_status& status, bool full);
     void show_controls();
+    void show_location();
     void state_changed();
     void apply_scheme(int index);
     // The log window's part of a job: the new lines, a new log file per job, closed at its end.
@@ -125,7 +128,8 @@ private:
     PathDialog* path_dialog_ = nullptr;
     ZyDrives* drives_ = nullptr;
     Animator* animator_ = nullptr;
-    QLabel* link_label_ = nullptr;
+    HoverLink* link_label_ = nullptr;
+    ZyCommerce* commerce_ = nullptr;
     ShutdownManager* shutdown_ = nullptr;
     LogWindow* log_window_ = nullptr;
     QMenu* speed_menu_ = nullptr;

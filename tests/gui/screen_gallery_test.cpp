@@ -11,6 +11,7 @@
 #include "gui/wipe/animator.h"
 #include "gui/wipe/drive_dialog.h"
 #include "gui/wipe/path_dialog.h"
+#include "gui/wipe/wiper_widget.h"
 #include "services/interlang.h"
 #include "tests/e2e/support/program.h"
 #include "tests/gui/gui_test.h"
@@ -343,4 +344,67 @@ TEST_F(ScreenGallery, MainWindowOnEveryTheme) {
     app.settings().set_theme_color(was_theme);
     app.set_request(was_request);
     app.set_portable(was_portable);
+}
+
+// The job window in each state that looks different, for every job type, on every theme: one
+// sheet per theme and job type, the states in reading order.
+TEST_F(ScreenGallery, JobWindowStates) {
+    olvex::set_system_colors(QApplication::palette().color(QPalette::Window).name().toStdString(),
+                             QApplication::palette().color(QPalette::WindowText).name().toStdString());
+    olvex::settings& settings = olvex::zyapp::instance().settings();
+    const int saved_theme = settings.get_theme_color();
+    struct job {
+        const char* name;
+        int32_t type;
+        const wchar_t* title;
+    };
+    const job jobs[] = {{"files", olvex::job_files, L"/home/ann/Documents/tax-return-2023.pdf"},
+                        {"volume", olvex::job_volumes, L"Local Drive (/media/ann/BACKUP/)"},
+                        {"device", olvex::job_devices, L"Device 1 (465.7 GB)"},
+                        {"free_space", olvex::job_free_space, L"Local Drive (/home/)"},
+                        {"recycle_bins", olvex::job_recycler, L"Recycler  (/home/)"}};
+    struct shown {
+        int32_t state;
+        bool paused;
+        int percent;
+    };
+    const shown states[] = {{olvex::state_idle, false, 0},  {olvex::state_waiting, false, 0},
+                            {olvex::state_wiping, false, 37}, {olvex::state_wiping, true, 52},
+                            {olvex::state_done, false, 100}, {olvex::state_partly_done, false, 100},
+                            {olvex::state_failed, false, 12}, {olvex::state_aborted, false, 64}};
+    for (int theme = 0; theme < olvex::theme_count; ++theme) {
+        settings.set_theme_color(theme);
+        olvex::WiperWidget w;
+        w.resize(604, 436);
+        w.show();
+        for (const job& j : jobs) {
+            const int columns = 4;
+            QPixmap sheet(columns * w.width(), 2 * w.height());
+            sheet.fill(Qt::white);
+            QPainter p(&sheet);
+            int i = 0;
+            for (const shown& st : states) {
+                olvex::job_status status;
+                status.job_type = st.state == olvex::state_idle ? olvex::job_none : j.type;
+                status.total_bytes = 1610612736;
+                status.pass_count = 3;
+                status.work_bytes = status.total_bytes * 3;
+                status.done_bytes = status.work_bytes * st.percent / 100;
+                status.path_count = j.type == olvex::job_files ? 3 : 1;
+                status.item_count = status.path_count;
+                status.dir_count = j.type == olvex::job_files ? 2 : 0;
+                status.file_count = j.type == olvex::job_files ? 41 : 0;
+                status.rate = st.state == olvex::state_wiping && !st.paused ? 54525952 : -1;
+                status.eta_seconds = st.state == olvex::state_wiping ? 3900 : -1;
+                w.show_status(status, st.state, st.paused, st.state == olvex::state_idle ? L"" : j.title, true);
+                QApplication::processEvents();
+                p.drawPixmap((i % columns) * w.width(), (i / columns) * w.height(), w.grab());
+                ++i;
+            }
+            p.end();
+            EXPECT_TRUE(sheet.save(folder_ + QStringLiteral("job_window_%1_theme%2.png").arg(QLatin1String(j.name)).arg(theme)));
+        }
+        w.hide();
+    }
+    settings.set_theme_color(saved_theme);
 }
