@@ -9,7 +9,6 @@
 #include "gui/wipe/animator.h"
 #include "gui/wipe/job_sound.h"
 #include "services/interlang.h"
-#include "tests/e2e/support/program.h"
 #include "tests/gui/gui_test.h"
 #include "tests/support/env.h"
 #include "tests/support/image_targets.h"
@@ -44,12 +43,7 @@ class WiperWidgetTest : public sandbox_test {
 protected:
     void SetUp() override {
         olvex::init_gui_resources();
-        olvex::interlang& table = olvex::interlang::instance();
-        table.clear();
-        ASSERT_EQ(olvex::load_language_files(own_folder() + L"../zy-langs", table), L"");
-        table.begin_update();
-        table.set_languages(L"en", L"en");
-        table.end_update();
+        ASSERT_EQ(load_shipped_languages(), L"");
         settings().set_sys_sounds(true);
         settings().set_confirm_wipe(true);
         settings().set_default_scheme(1);
