@@ -7,6 +7,7 @@
 #include "gui/shell/qt_text.h"
 #include "gui/shell/zyapp.h"
 #include "gui/wipe/animator.h"
+#include "gui/wipe/drive_dialog.h"
 #include "gui/wipe/job_sound.h"
 #include "services/interlang.h"
 #include "tests/gui/gui_test.h"
@@ -22,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
 #include <QProgressBar>
@@ -268,6 +270,99 @@ TEST_F(WiperWidgetTargets, DeviceJobWithoutTheQuestionWipesTheImage) {
     settings().set_confirm_wipe(true);
     EXPECT_TRUE(all_zero(L"disk2.img"));
     EXPECT_TRUE(untouched(L"v.img"));
+}
+
+TEST_F(WiperWidgetTest, FreeSpaceJobOnATmpfsKeepsWhatWasThere) {
+    scoped_tmpfs fs(sb, sb.path(L"fs"), 2048);
+    if (!fs.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    write_bytes(sb.path(L"fs/keep.txt"), "keep");
+    sb.require_inside(fs.path());
+    WiperWidget w;
+    ASSERT_EQ(w.start_job(olvex::job_free_space, fs.path()), 0);
+    EXPECT_EQ(w.job_engine().job_options().empty_recycler, 0);
+    child<QPushButton>(w, "wipe_btn")->click();  // no question for free space
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    EXPECT_EQ(read_bytes(sb.path(L"fs/keep.txt")), "keep");
+    EXPECT_EQ(list_tree(fs.path()), std::vector<std::wstring>{L"keep.txt"});
+    EXPECT_EQ(child<QProgressBar>(w, "progress_bar")->value(), 100);
+}
+
+// The free-space picker's check box empties the bins only when the picker was accepted, and only
+// for the job it started; the job waits for its start and is aborted with nothing written.
+TEST_F(WiperWidgetTest, EmptyBinChoiceComesOnlyFromAnAcceptedFreeSpacePicker) {
+    scoped_tmpfs fs(sb, sb.path(L"fs"), 1024);
+    if (!fs.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    image_targets t(sb);
+    image_targets::volume v;
+    v.root = fs.path() + L"/";
+    v.label = L"SMALL";
+    v.kind = olvex::kind_fixed;
+    t.add_volume(v);
+    sb.require_inside(fs.path());
+    WiperWidget w;
+    olvex::ZyDrives* picker = w.drive_dialog();
+    ASSERT_NE(picker, nullptr);
+    // Ticks the volume and the check box as told, then presses OK or Cancel.
+    auto answer_picker = [picker](bool empty_bins, bool accept) {
+        QTimer::singleShot(0, picker, [=] {
+            auto* list = picker->findChild<QListWidget*>(QStringLiteral("list_widget"));
+            if (!wait_until([&] { return list->count() == 1 && (list->item(0)->flags() & Qt::ItemIsEnabled); }))
+                return;
+            list->item(0)->setCheckState(Qt::Checked);
+            picker->set_option_checked(empty_bins);
+            picker->findChild<QPushButton*>(QString::fromLatin1(accept ? "ok_btn" : "cancel_btn"))->click();
+        });
+    };
+    auto abort_waiting_job = [&] {
+        ASSERT_EQ(w.view().state, olvex::state_waiting);
+        child<QPushButton>(w, "abort_close_btn")->click();
+        ASSERT_TRUE(reaches(w, olvex::state_aborted));
+    };
+
+    answer_picker(true, true);
+    ASSERT_EQ(w.new_job(olvex::job_free_space), 0);
+    EXPECT_EQ(w.job_engine().job_options().empty_recycler, 1);
+    EXPECT_EQ(w.job_engine().job_options().job_type, olvex::job_free_space);
+    abort_waiting_job();
+
+    answer_picker(true, false);
+    EXPECT_EQ(w.new_job(olvex::job_free_space), olvex::err_aborted);  // cancelled: nothing changes
+    EXPECT_EQ(w.view().state, olvex::state_aborted);
+    ASSERT_EQ(w.start_job(olvex::job_free_space, fs.path()), 0);
+    EXPECT_EQ(w.job_engine().job_options().empty_recycler, 0);
+    abort_waiting_job();
+
+    answer_picker(false, true);
+    ASSERT_EQ(w.new_job(olvex::job_free_space), 0);
+    EXPECT_EQ(w.job_engine().job_options().empty_recycler, 0);
+    abort_waiting_job();
+    EXPECT_EQ(list_tree(fs.path()), std::vector<std::wstring>{});
+}
+
+TEST_F(WiperWidgetTest, TrashJobEmptiesTheSandboxTrash) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Trash is a freedesktop folder";
+#else
+    scoped_env home("HOME", sb.path(L"home"));
+    scoped_env data("XDG_DATA_HOME", sb.path(L"home/.local/share"));
+    const std::wstring trash = sb.path(L"home/.local/share/Trash");
+    make_dirs(trash + L"/files/dir");
+    make_dirs(trash + L"/info");
+    write_bytes(trash + L"/files/a.txt", "a");
+    write_bytes(trash + L"/files/dir/b.txt", "b");
+    write_bytes(trash + L"/info/a.txt.trashinfo", "[Trash Info]\n");
+    write_bytes(sb.path(L"other.txt"), "other");
+    // The bin of the sandbox's volume must be the sandbox's Trash, or nothing runs.
+    ASSERT_EQ(olvex::recycler_folder(sb.root()), trash + L"/");
+    sb.require_inside(trash);
+    WiperWidget w;
+    ASSERT_EQ(w.start_job(olvex::job_recycler, sb.root()), 0);
+    EXPECT_EQ(text_of(w, "loc_prefix_lab"), olvex::to_qstring(olvex::tr(L"WIPER_PREFIX_TRASH")));
+    child<QPushButton>(w, "wipe_btn")->click();
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    EXPECT_TRUE(list_tree(trash).empty());
+    EXPECT_EQ(read_bytes(sb.path(L"other.txt")), "other");
+#endif
 }
 
 }  // namespace
