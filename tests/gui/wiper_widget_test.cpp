@@ -19,6 +19,7 @@
 #include "engine/drives.h"
 #include "vandel/files.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -363,6 +364,72 @@ TEST_F(WiperWidgetTest, TrashJobEmptiesTheSandboxTrash) {
     EXPECT_TRUE(list_tree(trash).empty());
     EXPECT_EQ(read_bytes(sb.path(L"other.txt")), "other");
 #endif
+}
+
+// The speed, scheme and verification shown are what the job gets; once the wipe was started the
+// scheme stays; a language change sets the shutdown choice back to none.
+TEST_F(WiperWidgetTest, ChoicesReachTheJob) {
+    write_bytes(sb.path(L"a.txt"), "a");
+    sb.require_inside(sb.path(L"a.txt"));
+    settings().set_verify_scheme(static_cast<int32_t>(0xC0000000u));
+    WiperWidget w;
+    auto* speed = child<QAction>(w, "slow_action");
+    speed->trigger();
+    EXPECT_EQ(w.speed_percent(), 30);
+    w.set_speed(92);
+    EXPECT_EQ(w.speed_percent(), 65);
+    EXPECT_TRUE(child<QAction>(w, "med_action")->isChecked());
+    w.set_speed(0);
+    w.set_speed(101);
+    EXPECT_EQ(w.speed_percent(), 65);
+
+    child<QCheckBox>(w, "verify_chk")->click();
+    child<QComboBox>(w, "scheme_cmb")->setCurrentIndex(3);
+    EXPECT_EQ(static_cast<uint32_t>(w.scheme_word()), 0xC0000003u);
+    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"a.txt")), 0);
+    EXPECT_EQ(w.job_engine().job_options().speed, 65);
+    EXPECT_EQ(w.job_engine().job_options().scheme, 0xC0000003u);
+    EXPECT_EQ(w.speed_percent(), 65);
+    ASSERT_TRUE(wait_until([&] { return w.view().status.ready; }));
+    child<QPushButton>(w, "wipe_btn")->click();
+    EXPECT_FALSE(child<QComboBox>(w, "scheme_cmb")->isEnabled());
+    w.set_speed(100);
+    EXPECT_EQ(w.speed_percent(), 100);  // a running job takes a new speed at once
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    settings().set_verify_scheme(INT32_MIN);
+
+    w.select_shutdown_mode(2);
+    EXPECT_EQ(w.shutdown_mode(), 2);
+    w.select_shutdown_mode(7);
+    EXPECT_EQ(w.shutdown_mode(), 2);
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(&w, &change);
+    EXPECT_EQ(w.shutdown_mode(), 0);
+}
+
+// A done files job from Explorer closes the program a second later unless the log is open;
+// in dialog mode the job window has no pickers.
+TEST_F(WiperWidgetTest, DoneFilesJobInDialogModeClosesItself) {
+    olvex::zyapp& app = olvex::zyapp::instance();
+    const olvex::start_request was = app.request();
+    olvex::start_request request;
+    request.dialog_mode = true;
+    app.set_request(request);
+    settings().set_auto_close(true);
+    write_bytes(sb.path(L"a.txt"), "a");
+    sb.require_inside(sb.path(L"a.txt"));
+    {
+        WiperWidget w;
+        EXPECT_EQ(w.new_job(olvex::job_files), olvex::err_failed);
+        w.show();
+        ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"a.txt")), 0);
+        child<QPushButton>(w, "wipe_btn")->click();
+        ASSERT_TRUE(reaches(w, olvex::state_done));
+        EXPECT_FALSE(child<QPushButton>(w, "reset_pause_btn")->isEnabled());
+        EXPECT_TRUE(wait_until([&] { return !w.isVisible(); }));
+    }
+    settings().set_auto_close(false);
+    app.set_request(was);
 }
 
 }  // namespace
