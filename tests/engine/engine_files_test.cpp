@@ -299,6 +299,10 @@ TEST_F(EngineFiles, WhatWasSwappedAfterTheAnalysisIsLeftAlone) {
     EXPECT_TRUE(job.has_block({L"shadow ... FAIL", L"ERROR: Access denied", L"Note. " + olvex::changed_note()}));
     EXPECT_TRUE(job.has_block({L"f ... FAIL", L"ERROR: Access denied", L"Note. " + olvex::changed_note()}));
     EXPECT_EQ(job.status.failed_count, 3 + 2);  // and zzz and t, which keep what was left alone
+    // The removal names only the given folder; its errors come without a path.
+    EXPECT_TRUE(job.has_block({L"REMOVING PATHS...", L"ERROR: Directory not empty", L"",
+                               folder(L"t") + L" ... FAIL", L"ERROR: Directory not empty", L""}))
+        << job.dump();
 }
 
 // Folders below the length of any path the system takes are reached through their parents.
