@@ -136,7 +136,6 @@ error_code engine::start_job(const std::wstring& paths, const olvex::job_options
         std::wstring path = prepare_path(part);
         if (!path.empty()) list.push_back(std::move(path));
     }
-    if (list.empty() && options.job_type != job_recycler) return err_invalid_input;
     if (options.job_type == job_files) {
         // As rm refuses "/", "." and "..": the root of the system's volume is no folder to wipe,
         // and a path ending in dots names no entry that could be renamed and removed.
@@ -144,7 +143,8 @@ error_code engine::start_job(const std::wstring& paths, const olvex::job_options
             if (is_system_root_folder(path) || ends_in_dots(path)) return err_invalid_input;
     }
     const int64_t dropped = options.job_type == job_files ? drop_repeated(list) : 0;
-    // Only a recycle-bin job stands for every bin when it names none.
+    // Only a recycle-bin job stands for every bin when it names none; a files job whose every
+    // path was dropped must not become one.
     if (list.empty() && options.job_type != job_recycler) return err_invalid_input;
     const bool all_bins = list.empty();
     if (all_bins) {
