@@ -1,6 +1,8 @@
 #include "gui/shell/first_window.h"
 
+#include "gui/shell/about_dialog.h"
 #include "gui/shell/main_window.h"
+#include "gui/shell/options_dialog.h"
 
 namespace olvex {
 
@@ -10,9 +12,11 @@ QWidget* create_first_window(first_window_kind kind) {
     switch (kind) {
     case first_window_kind::main:
         return new MainWindow();
+    case first_window_kind::options:
+        return new OptionsDialog(nullptr);
+    case first_window_kind::about:
+        return new AboutDialog(nullptr);
     case first_window_kind::page_file:  // PageDialog
-    case first_window_kind::options:    // OptionsDialog
-    case first_window_kind::about:      // AboutDialog
         break;
     }
     return nullptr;

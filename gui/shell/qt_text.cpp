@@ -1,5 +1,7 @@
 #include "gui/shell/qt_text.h"
 
+#include "services/interlang.h"
+
 namespace olvex {
 
 QString to_qstring(const std::wstring& text) {
@@ -15,5 +17,7 @@ std::wstring from_qstring(const QString& text) {
     for (int i = 0; i < text.size(); ++i) out[static_cast<size_t>(i)] = static_cast<wchar_t>(units[i].unicode());
     return out;
 }
+
+QString qtr(const wchar_t* key) { return to_qstring(tr(key)); }
 
 }  // namespace olvex

@@ -13,4 +13,7 @@ QString to_qstring(const std::wstring& text);
 // Returns the units of text as a std::wstring, unit for unit.
 std::wstring from_qstring(const QString& text);
 
+// Returns olvex::tr of key as a QString (inside a Qt object, plain tr is QObject's).
+QString qtr(const wchar_t* key);
+
 }  // namespace olvex

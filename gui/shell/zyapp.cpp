@@ -193,6 +193,14 @@ void zyapp::raise_main_window() {
     main_window_->activateWindow();
 }
 
+bool zyapp::offers_registry_features() const {
+#ifdef _WIN32
+    return !portable_;
+#else
+    return false;
+#endif
+}
+
 bool zyapp::start_scheme(uint32_t& scheme) const { return scheme_of_field(request_.scheme_field, scheme); }
 
 bool zyapp::start_speed(uint32_t& speed) const {

@@ -45,12 +45,17 @@ public:
     // Returns true, closing every window and ending the event loop with 152, in an instance
     // started through the helper; false otherwise.
     bool close_for_deelevate();
+    // The main window that apply_settings and a restart reach (start-up sets it; null: none).
+    void set_main_window(QWidget* window) { main_window_ = window; }
     // Brings the main window back from the minimised state and activates it.
     void raise_main_window();
 
     olvex::settings& settings() { return settings_; }
     bool is_dialog_mode() const { return request_.dialog_mode; }
     bool is_portable() const { return portable_; }
+    // Whether the Explorer extension and page-file clearing are offered: only an installed copy
+    // on a system with a registry.
+    bool offers_registry_features() const;
     bool is_relaunched() const { return request_.relaunched; }
     int start_job_kind() const { return request_.start_job_kind; }
     std::wstring start_paths() const { return request_.paths; }

@@ -34,8 +34,6 @@ namespace olvex {
 
 namespace {
 
-QString qtr(const wchar_t* key) { return to_qstring(tr(key)); }
-
 settings& app_settings() { return zyapp::instance().settings(); }
 
 // The engine's text of a refusal; a combination of codes shows its number.

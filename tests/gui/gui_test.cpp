@@ -4,6 +4,9 @@
 #include "tests/e2e/support/program.h"
 #include "vandel/memory_stream.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
 #include <QtTest/QTest>
 
 namespace oblivar::test {
@@ -29,6 +32,29 @@ std::wstring load_shipped_languages() {
     table.set_languages(L"en", L"en");
     table.end_update();
     return error;
+}
+
+void message_box_answer::arm() {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [this, poll] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        caption = modal->windowTitle();
+        ++seen;
+        poll->stop();
+        poll->deleteLater();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box) {
+            text = box->text();
+            buttons = box->standardButtons();
+            if (QAbstractButton* b = box->button(button)) {
+                b->click();
+                return;
+            }
+        }
+        modal->close();
+    });
+    poll->start(5);
 }
 
 bool wait_until(const std::function<bool()>& done, int timeout_ms) { return QTest::qWaitFor(done, timeout_ms); }

@@ -3,6 +3,7 @@
 #include "services/interlang.h"
 
 #include <QList>
+#include <QMessageBox>
 #include <QObject>
 #include <QUrl>
 
@@ -30,6 +31,19 @@ public:
     ~table_scope() { olvex::interlang::instance().clear(); }
     table_scope(const table_scope&) = delete;
     table_scope& operator=(const table_scope&) = delete;
+};
+
+// Answers the next modal dialog that opens while the caller's modal call runs, keeping its title
+// and (for a message box) its text and buttons: a message box gets button when it has it and is
+// closed otherwise, any other dialog is closed. Arm it before the call.
+struct message_box_answer {
+    QString caption;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton button = QMessageBox::NoButton;
+    int seen = 0;
+
+    void arm();
 };
 
 // Records the addresses that QDesktopServices::openUrl hands it (install it with

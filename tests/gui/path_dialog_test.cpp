@@ -31,28 +31,6 @@ using olvex::PathDialog;
 // A path as the picker's model writes it.
 QString model_path(const std::wstring& path) { return QDir::fromNativeSeparators(olvex::to_qstring(path)); }
 
-// Closes the next message box that opens (while the caller's modal call runs) and keeps its texts.
-struct message_box_answer {
-    QString caption;
-    QString text;
-    int seen = 0;
-
-    void arm() {
-        auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            caption = box->windowTitle();
-            text = box->text();
-            ++seen;
-            box->close();
-            poll->deleteLater();
-            poll->stop();
-        });
-        poll->start(5);
-    }
-};
-
 TEST(PathRules, OnlyRegularFilesAndFoldersCanBeChosen) {
     sandbox sb;
     make_dirs(sb.path(L"docs/sub"));

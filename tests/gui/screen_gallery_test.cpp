@@ -1,9 +1,11 @@
 // The screen gallery: every window built so far rendered to PNG files in <build>/screens, in
 // English, so that anyone can look at what a user sees. Each later window adds its pictures here.
+#include "gui/shell/about_dialog.h"
 #include "gui/shell/commerce_widget.h"
 #include "gui/shell/gui_resources.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/message_dialog.h"
+#include "gui/shell/options_dialog.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/theme.h"
@@ -27,6 +29,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QToolButton>
@@ -321,6 +324,24 @@ TEST_F(ScreenGallery, LinkAndAdPanels) {
     }
     app.settings().set_theme_color(was_theme);
     app.set_portable(was_portable);
+}
+
+TEST_F(ScreenGallery, OptionsTabs) {
+    olvex::OptionsDialog options(nullptr);
+    auto* tabs = options.findChild<QTabWidget*>("page_tab");
+    ASSERT_TRUE(tabs);
+    const char* const names[] = {"options_interface", "options_toolbar", "options_wiping", "options_logging",
+                                 "options_other"};
+    ASSERT_EQ(tabs->count(), 5);
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        save(options, QString::fromLatin1(names[i]));
+    }
+}
+
+TEST_F(ScreenGallery, AboutBox) {
+    olvex::AboutDialog about(nullptr);
+    save(about, QStringLiteral("about_box"));
 }
 
 // The main window with its menu and tool bar, and in dialog mode with the job window alone, on
