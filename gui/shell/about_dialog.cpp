@@ -1,9 +1,9 @@
 #include "gui/shell/about_dialog.h"
 
 #include "gui/shell/message_dialog.h"
-#include "gui/shell/product_pages.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/theme.h"
+#include "gui/shell/web_pages.h"
 #include "services/interlang.h"
 #include "ui_about_dialog.h"
 
@@ -33,7 +33,6 @@ AboutBase::AboutBase(QWidget* parent)
     ui_->setupUi(this);
     header_template_ = ui_->upper_lab->text();
     body_template_ = ui_->lower_lab->text();
-    for (const char* name : placeholders) values_[QString::fromLatin1(name)] = QString();
     values_[QStringLiteral("$(PRODUCT_NAME)")] = QStringLiteral("PRODUCT NAME");
 }
 
@@ -125,9 +124,11 @@ void AboutBase::place_image() {
 void AboutBase::apply_texts() {
     QString header = header_template_;
     QString body = body_template_;
-    for (const auto& value : values_) {
-        header.replace(value.first, value.second);
-        body.replace(value.first, value.second);
+    for (const char* name : placeholders) {
+        const QString placeholder = QString::fromLatin1(name);
+        const QString& value = values_[placeholder];
+        header.replace(placeholder, value);
+        body.replace(placeholder, value);
     }
     header.replace(QStringLiteral("#d64203"), title_color_);
     header.replace(QStringLiteral("#737475"), version_color_);
@@ -170,9 +171,9 @@ AboutDialog::AboutDialog(QWidget* parent) : AboutBase(parent) {
     set_value(QStringLiteral("$(PRODUCT_NAME)"), QStringLiteral("<b>Oblivar</b>"));
     set_value(QStringLiteral("$(VERSION_TEXT)"), QStringLiteral("5.2.0 Vostral"));
     set_value(QStringLiteral("$(COPYRIGHT_STATEMENT)"), QStringLiteral("Copyright \u00a9 2026 the Oblivar developers"));
-    set_value(QStringLiteral("$(LINK_NAME)"), QStringLiteral("Oblivar user guide"));
+    set_value(QStringLiteral("$(LINK_NAME)"), web_site_name().toHtmlEscaped());
     set_value(QStringLiteral("$(LINK_URL)"),
-              product_page(QStringLiteral("user_guide/index.html")).toString(QUrl::FullyEncoded).toHtmlEscaped());
+              web_page_url(web_page::home).toString(QUrl::FullyEncoded).toHtmlEscaped());
     set_header_alignment(Qt::AlignLeft | Qt::AlignBottom);
     set_image_scaling(1);
     set_image_alignment(Qt::AlignRight | Qt::AlignTop);

@@ -3,6 +3,7 @@
 #include "gui/shell/about_dialog.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/options_dialog.h"
+#include "gui/wipe/page_dialog.h"
 
 namespace olvex {
 
@@ -16,8 +17,12 @@ QWidget* create_first_window(first_window_kind kind) {
         return new OptionsDialog(nullptr);
     case first_window_kind::about:
         return new AboutDialog(nullptr);
-    case first_window_kind::page_file:  // PageDialog
-        break;
+    case first_window_kind::page_file:
+#ifdef _WIN32
+        return new PageDialog(nullptr);
+#else
+        break;  // no page file to clear here
+#endif
     }
     return nullptr;
 }

@@ -3,8 +3,8 @@
 #include "engine/scheme.h"
 #include "gui/shell/folder_browser.h"
 #include "gui/shell/message_dialog.h"
-#include "gui/shell/product_pages.h"
 #include "gui/shell/qt_text.h"
+#include "gui/shell/web_pages.h"
 #include "gui/shell/zyapp.h"
 #include "services/interlang.h"
 #include "services/shell_extension.h"
@@ -12,7 +12,6 @@
 #include "vandel/files.h"
 #include "vandel/numbers.h"
 
-#include <QDesktopServices>
 #include <QLayout>
 #include <QListWidget>
 #include <QLocale>
@@ -102,7 +101,7 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     }
 
     report_ = new MessageDialog(this, windowIcon());
-    report_->set_help_url(product_page(QStringLiteral("user_guide/create_language.html")).toString());
+    report_->set_help_url(web_page_url(web_page::create_language).toString());
 
     const interlang& table = interlang::instance();
     std::vector<std::wstring> codes;
@@ -150,7 +149,7 @@ void OptionsDialog::refresh_texts(bool retranslate) {
         ui_->shell_cmb->addItem(qtr(L"OPTIONS_SHOW_CONTEXT"), true);
         ui_->shell_cmb->addItem(qtr(L"OPTIONS_NO_CONTEXT"), false);
         ui_->lang_link->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                                    .arg(product_page(QStringLiteral("language_packs.html")).toString(QUrl::FullyEncoded),
+                                    .arg(web_page_url(web_page::language_packs).toString(QUrl::FullyEncoded),
                                          qtr(L"OPTIONS_LANGUAGE_LINK").toHtmlEscaped()));
         fill(ui_->theme_cmb, {{L"OPTIONS_THEME_WHITE", 0},
                               {L"OPTIONS_THEME_DEFAULT", 1},
@@ -317,7 +316,7 @@ void OptionsDialog::update_log_status() {
 }
 
 void OptionsDialog::on_help_btn_clicked() {
-    QDesktopServices::openUrl(product_page(QStringLiteral("user_guide/configuration.html")));
+    open_web_page(web_page::configuration);
 }
 
 void OptionsDialog::on_ok_btn_clicked() {

@@ -32,6 +32,9 @@ public:
     // The whole start-up. Returns the exit code: the event loop's, 0 or 1 for a headless
     // command, 152 after a return to normal rights.
     int run(int argc, char** argv);
+    // Shows the request's first window (a dialog alone centred under the cursor) and runs the event
+    // loop until the last window closes; returns its result (1 when this build lacks the window).
+    int run_windows(const std::wstring& language_error);
     // Returns true (exit_code set: 0 done, 1 failed) when the bridge's word is a headless command.
     bool run_headless_command(const command_bridge& bridge, int& exit_code);
     // Selects the language (empty: the user's locale language; English stands in) and installs
@@ -74,8 +77,6 @@ public:
 private:
     // Loads the language files beside the program; returns the loader's error text.
     std::wstring load_languages();
-    // Shows the first window and runs the event loop; returns its result.
-    int run_windows(const std::wstring& language_error);
 
     start_request request_;
     bool portable_ = false;

@@ -2,6 +2,7 @@
 #include "gui/shell/first_window.h"
 #include "gui/shell/gui_resources.h"
 #include "gui/shell/qinterlang.h"
+#include "gui/shell/web_pages.h"
 #include "tests/gui/gui_test.h"
 
 #include <QCoreApplication>
@@ -57,7 +58,7 @@ TEST(AboutBox, ProgramValuesSizeAndLanguage) {
     box.show();
     const QString body = box.findChild<QLabel*>("lower_lab")->text();
     EXPECT_TRUE(body.contains(QStringLiteral("Careful &amp; sure")));
-    EXPECT_TRUE(body.contains(QStringLiteral("user_guide/index.html")));
+    EXPECT_TRUE(body.contains(olvex::web_page_url(olvex::web_page::home).toString(QUrl::FullyEncoded)));
     EXPECT_TRUE(box.findChild<QLabel*>("upper_lab")->text().contains(QStringLiteral("<b>Oblivar</b>")));
 
     ASSERT_EQ(load_table("KEY: ABOUT_WIN_TITLE\nLANG: en\nTEXT: About\nLANG: de\nTEXT: Info\n", L"de"), 0);

@@ -4,10 +4,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -57,6 +61,45 @@ TEST(Zyapp, NoElevationWhereTheProcessCantBeRaised) {
     zyapp app;
     // Only a limited administrator restarts, and no helper stands beside the tests: nothing starts.
     EXPECT_FALSE(app.relaunch_elevated(olvex::ACTION_WIPE_VOLUMES, 1, 100, L"/x"));
+}
+
+}  // namespace
+
+namespace {
+
+// A start with action 17 or 19 shows that dialog alone, centred on the screen under the cursor,
+// and the program ends when the user closes it.
+TEST(Zyapp, ADialogAskedForAloneIsTheWholeProgram) {
+    olvex::zyapp& app = olvex::zyapp::instance();
+    const struct {
+        uint32_t word;
+        const char* window_class;
+    } rows[] = {{olvex::ACTION_OPTIONS, "olvex::OptionsDialog"}, {olvex::ACTION_ABOUT, "olvex::AboutDialog"}};
+    for (const auto& row : rows) {
+        app.set_request(olvex::decode_request(row.word, L"", L"", false));
+        QString shown;
+        QRect geometry;
+        int others = 0;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (!w->isVisible()) continue;
+                if (w->inherits(row.window_class)) {
+                    shown = QString::fromLatin1(w->metaObject()->className());
+                    geometry = w->frameGeometry();
+                    w->close();  // as the user's Close button or the title bar's cross does
+                } else {
+                    ++others;
+                }
+            }
+        });
+        EXPECT_EQ(app.run_windows(L""), 0) << row.window_class;
+        EXPECT_EQ(shown, QString::fromLatin1(row.window_class));
+        EXPECT_EQ(others, 0);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_LE(std::abs(geometry.center().x() - screen.center().x()), 2) << row.window_class;
+        EXPECT_LE(std::abs(geometry.center().y() - screen.center().y()), 2) << row.window_class;
+    }
+    app.set_request(olvex::start_request{});
 }
 
 }  // namespace
