@@ -27,7 +27,9 @@ cmake --build "$build" -j "$jobs" || exit 1
 reports="$build/sanitizer-reports"
 rm -rf --one-file-system "$reports"
 mkdir -p "$reports"
-export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
+# Full stacks at every allocation: system libraries built without frame pointers would cut them
+# short, and the leak suppressions name frames below those libraries.
+export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:fast_unwind_on_malloc=0:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
 export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 
