@@ -9,11 +9,20 @@
 #include "services/session.h"
 #include "ui_page_dialog.h"
 
+#include <QLayout>
 #include <QMessageBox>
+
+#include <algorithm>
 
 #include <exception>
 
 namespace olvex {
+
+namespace {
+
+const int design_width = 468;
+
+}  // namespace
 
 uint32_t page_file_command_word(int mode) {
     switch (mode) {
@@ -37,10 +46,14 @@ PageDialog::~PageDialog() = default;
 
 void PageDialog::showEvent(QShowEvent* event) {
     ui_->retranslateUi(this);
+    // Fixed at the size the texts need at the form's width: the wrapped descriptions take the
+    // height their lines need there.
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    adjustSize();
-    setFixedSize(size());
+    layout()->activate();
+    const int width = std::max(sizeHint().width(), design_width);
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height();
+    setFixedSize(width, std::max(height, sizeHint().height()));
     if (parentWidget())
         centre_on_parent(this);
     else

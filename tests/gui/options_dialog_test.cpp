@@ -342,10 +342,28 @@ TEST_F(Options, DialogModeAndPortableCopy) {
     // The Explorer extension and the page file are Windows features.
     EXPECT_EQ(child<QWidget>(installed, "shell_widget")->isVisibleTo(&installed), app().offers_registry_features());
     EXPECT_EQ(child<QListWidget>(installed, "check_list")->isRowHidden(5), !app().offers_registry_features());
-    EXPECT_FALSE(child<QCheckBox>(installed, "local_chk")->isVisibleTo(&installed));
+    EXPECT_TRUE(child<QCheckBox>(installed, "local_chk")->isHidden());
     QWidget parent;
     OptionsDialog owned(&parent);
     EXPECT_EQ(owned.windowTitle(), QStringLiteral("Options"));
+}
+
+TEST_F(Options, APortableCopyOffersLocalLogging) {
+    ASSERT_EQ(load_table(std::string(texts) + "KEY: OPTIONS_LOCAL_LEADER\nLANG: en\nTEXT: [program]/\n"), 0);
+    app().set_portable(true);
+    OptionsDialog d(nullptr);
+    app().set_portable(false);
+    d.show();
+    auto* local = child<QCheckBox>(d, "local_chk");
+    EXPECT_FALSE(local->isHidden());
+    EXPECT_FALSE(child<QWidget>(d, "shell_widget")->isVisibleTo(&d));
+    EXPECT_TRUE(child<QListWidget>(d, "check_list")->isRowHidden(5));
+    app().set_portable(true);
+    local->setChecked(true);
+    EXPECT_EQ(child<QLineEdit>(d, "location_edit")->text(), QStringLiteral("[program]/zy-log"));
+    local->setChecked(false);
+    EXPECT_TRUE(child<QLineEdit>(d, "location_edit")->text().isEmpty());
+    app().set_portable(false);
 }
 
 TEST_F(Options, ShellChoiceGreysItsCheckBoxes) {

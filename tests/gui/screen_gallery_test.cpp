@@ -11,12 +11,14 @@
 #include "gui/shell/theme.h"
 #include "gui/shell/zyapp.h"
 #include "gui/wipe/animator.h"
+#include "gui/wipe/page_dialog.h"
 #include "gui/wipe/drive_dialog.h"
 #include "gui/wipe/path_dialog.h"
 #include "gui/wipe/wiper_widget.h"
 #include "services/interlang.h"
 #include "tests/e2e/support/program.h"
 #include "tests/gui/gui_test.h"
+#include "tests/support/fake_registry.h"
 #include "tests/support/image_targets.h"
 #include "tests/support/sandbox.h"
 
@@ -29,6 +31,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTimerEvent>
@@ -428,4 +431,19 @@ TEST_F(ScreenGallery, JobWindowStates) {
         w.hide();
     }
     settings.set_theme_color(saved_theme);
+}
+
+// The page-file dialog on a machine (in memory) that clears the page file at every shutdown, with
+// the next-shutdown-only choice pending.
+TEST_F(ScreenGallery, PageFileDialog) {
+    oblivar::test::fake_registry fake;
+    oblivar::test::scoped_registry_backend scope(fake);
+    vandel::registry_key k;
+    ASSERT_TRUE(k.create(vandel::registry_local_machine,
+                         L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management"));
+    k.write_dword(L"ClearPageFileAtShutdown", 1);
+    olvex::PageDialog page(nullptr);
+    page.show();
+    page.findChild<QRadioButton*>("once_rad")->click();
+    save(page, QStringLiteral("page_file_dialog"));
 }
