@@ -1,11 +1,14 @@
 #include "gui/shell/main_window.h"
 
+#include "gui/shell/about_dialog.h"
+#include "gui/shell/options_dialog.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/system_features.h"
 #include "gui/shell/taskbar_button.h"
 #include "gui/shell/theme.h"
 #include "gui/shell/web_pages.h"
 #include "gui/shell/zyapp.h"
+#include "gui/wipe/page_dialog.h"
 #include "gui/wipe/wiper_widget.h"
 #include "services/interlang.h"
 #include "services/session.h"
@@ -33,6 +36,13 @@ constexpr int start_delay_ms = 250;
 QString text_of(const wchar_t* key) { return to_qstring(tr(key)); }
 
 QString without_ampersands(QString text) { return text.remove(QLatin1Char('&')); }
+
+// Runs a dialog of this window modally, built on first use.
+template <typename Dialog>
+void run_dialog(Dialog*& dialog, QWidget* parent) {
+    if (!dialog) dialog = new Dialog(parent);
+    dialog->exec();
+}
 
 }  // namespace
 
@@ -78,7 +88,6 @@ MainWindow::MainWindow() : QMainWindow(nullptr), ui_(std::make_unique<Ui::main_f
         job_->setContextMenuPolicy(Qt::NoContextMenu);
     }
 
-    for (QAction* a : {ui_->page_action, ui_->options_action, ui_->about_action}) a->setEnabled(false);
     apply_settings(true);
     setWindowTitle(base_title_);
     title_timer_ = startTimer(title_period_ms, Qt::CoarseTimer);
@@ -270,7 +279,7 @@ void MainWindow::on_wipe_volume_action_triggered() { job_->new_job(2); }
 void MainWindow::on_wipe_file_action_triggered() { job_->new_job(1); }
 void MainWindow::on_wipe_space_action_triggered() { job_->new_job(4); }
 void MainWindow::on_wipe_trash_action_triggered() { job_->new_job(5); }
-void MainWindow::on_page_action_triggered() {}
+void MainWindow::on_page_action_triggered() { run_dialog(page_, this); }
 void MainWindow::on_exit_action_triggered() { close(); }
 
 void MainWindow::on_elevate_action_triggered() {
@@ -280,11 +289,11 @@ void MainWindow::on_elevate_action_triggered() {
 
 void MainWindow::on_deelevate_action_triggered() { zyapp::instance().close_for_deelevate(); }
 void MainWindow::on_log_action_triggered() { job_->on_log_btn_clicked(); }
-void MainWindow::on_options_action_triggered() {}
+void MainWindow::on_options_action_triggered() { run_dialog(options_, this); }
 void MainWindow::on_help_action_triggered() { open_web_page(web_page::user_guide); }
 void MainWindow::on_facebook_action_triggered() { open_web_page(web_page::community); }
 void MainWindow::on_twitter_action_triggered() { open_web_page(web_page::news); }
 void MainWindow::on_check_version_action_triggered() { open_web_page(web_page::updates); }
-void MainWindow::on_about_action_triggered() {}
+void MainWindow::on_about_action_triggered() { run_dialog(about_, this); }
 
 }  // namespace olvex

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMenuBar>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QToolBar>
 #include <QToolButton>
@@ -193,6 +194,27 @@ TEST_F(MainWindowTest, HelpPagesComeFromTheTable) {
     EXPECT_EQ(recorder.opened,
               QList<QUrl>({olvex::web_page_url(olvex::web_page::user_guide), olvex::web_page_url(olvex::web_page::community),
                            olvex::web_page_url(olvex::web_page::news), olvex::web_page_url(olvex::web_page::updates)}));
+}
+
+// Options and about box run modally over the window; each is built once and kept.
+TEST_F(MainWindowTest, DialogsRunModallyOverTheWindow) {
+    std::unique_ptr<MainWindow> w = first_window();
+    w->show();
+    for (const char* name : {"options_action", "about_action"}) {
+        QList<QWidget*> shown;
+        for (int round = 0; round < 2; ++round) {
+            QTimer::singleShot(0, [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                shown << dialog;
+                if (dialog) dialog->close();
+            });
+            w->findChild<QAction*>(QString::fromLatin1(name))->trigger();
+        }
+        ASSERT_EQ(shown.size(), 2) << name;
+        ASSERT_NE(shown[0], nullptr) << name;
+        EXPECT_EQ(shown[0]->parentWidget(), w.get()) << name;
+        EXPECT_EQ(shown[1], shown[0]) << name;
+    }
 }
 
 TEST_F(MainWindowTest, TitleFollowsTheJobWindow) {
