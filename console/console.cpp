@@ -284,24 +284,18 @@ console::log_outcome console::open_log(argv_user& parser, std::wstring& error) {
     if (target.empty()) return log_outcome::none;
 
     const bool with_user = settings_ && settings_->get_log_user();
-    // A log is always a new file: a name taken meanwhile (another run, a planted link) makes the
-    // folder's next name be tried, and an explicit file that exists is refused, never emptied.
-    for (int tries = 0; tries < 8; ++tries) {
-        log_name_ = make_log_file_name(target, with_user, false);
-        const bool named_file = log_name_.empty() && explicit_output;
-        // Only --output may name the file itself; a log folder from the settings must exist.
-        if (named_file) log_name_ = expand_path_macros(target);
-        if (log_name_.empty()) break;
-        if (named_file && vandel::path_kind(log_name_) != vandel::kind_missing) {
+    const bool bom = parser.is_set(opt_bom);
+    // A log is always a new file: in a folder, the next free name; an explicit file that exists
+    // is refused, never emptied.
+    if (open_new_log_file(target, with_user, bom, log_, log_name_)) return log_outcome::open;
+    // Only --output may name the file itself; a log folder from the settings must exist.
+    if (log_name_.empty() && explicit_output) {
+        log_name_ = expand_path_macros(target);
+        if (vandel::path_kind(log_name_) != vandel::kind_missing) {
             error = L"The log file exists already: " + vandel::printable_name(log_name_);
             return log_outcome::exists;
         }
-        if (log_.open(log_name_, vandel::open_create_new | vandel::open_share_none, 1)) {
-            log_.set_line_ending(log_line_ending());
-            if (parser.is_set(opt_bom)) log_.write_bom();
-            return log_outcome::open;
-        }
-        if (named_file || vandel::path_kind(log_name_) == vandel::kind_missing) break;
+        if (create_log_file(log_name_, bom, log_)) return log_outcome::open;
     }
     if (log_name_.empty()) log_name_ = expand_path_macros(target);
     if (explicit_output) return log_outcome::failed;

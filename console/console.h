@@ -92,7 +92,4 @@ private:
     std::wstring log_name_;
 };
 
-// The line end of log files: CR LF on Windows, LF elsewhere.
-int32_t log_line_ending();
-
 }  // namespace olvex

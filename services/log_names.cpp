@@ -2,6 +2,7 @@
 
 #include "engine/path_macros.h"
 #include "vandel/clock.h"
+#include "vandel/file_stream.h"
 #include "vandel/files.h"
 #include "vandel/folders.h"
 #include "vandel/locale.h"
@@ -37,6 +38,25 @@ std::wstring make_log_file_name(const std::wstring& folder, bool with_user, bool
         const std::wstring candidate = stem + L"-" + vandel::int_to_text<std::wstring>(n) + L".log";
         if (vandel::path_kind(candidate) == vandel::kind_missing) return candidate;
     }
+}
+
+bool create_log_file(const std::wstring& path, bool bom, vandel::file_stream& log) {
+    if (!log.open(path, vandel::open_create_new | vandel::open_share_none, 1)) return false;
+    log.set_line_ending(log_line_ending());
+    if (bom) log.write_bom();
+    return true;
+}
+
+bool open_new_log_file(const std::wstring& folder, bool with_user, bool bom, vandel::file_stream& log,
+                       std::wstring& name) {
+    // A name taken meanwhile (another run, a planted link) makes the folder's next name be tried.
+    for (int tries = 0; tries < 8; ++tries) {
+        name = make_log_file_name(folder, with_user, false);
+        if (name.empty()) return false;
+        if (create_log_file(name, bom, log)) return true;
+        if (vandel::path_kind(name) == vandel::kind_missing) return false;
+    }
+    return false;
 }
 
 }  // namespace olvex

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+namespace vandel {
+class file_stream;
+}
+
 namespace olvex {
 
 // Returns the name of a log file: "zy-", the user with its blanks removed and "-" (when there
@@ -15,5 +19,17 @@ std::wstring log_file_name(const std::wstring& user, int64_t time, bool pattern)
 // existing file ("-1", "-2" ... go before ".log"). With pattern, the search pattern for the log
 // files of that user choice instead.
 std::wstring make_log_file_name(const std::wstring& folder, bool with_user, bool pattern);
+
+// The line end of log files (a stream's line_ending value): CR LF on Windows, LF elsewhere.
+int32_t log_line_ending();
+// Opens path as a new log file: created exclusively (never an existing file, never through a
+// link), UTF-8 text with the system's line end and, with bom, a byte-order mark. Returns whether
+// it opened.
+bool create_log_file(const std::wstring& path, bool bom, vandel::file_stream& log);
+// Opens a new log file in folder under make_log_file_name's name, or the next free one when
+// another took that name meanwhile. Returns whether it opened; name is the last name tried, empty
+// when folder is no existing folder.
+bool open_new_log_file(const std::wstring& folder, bool with_user, bool bom, vandel::file_stream& log,
+                       std::wstring& name);
 
 }  // namespace olvex

@@ -140,8 +140,4 @@ console_io& standard_io() {
     return io;
 }
 
-int32_t log_line_ending() {
-    return 2;  // LF
-}
-
 }  // namespace olvex

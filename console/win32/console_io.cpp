@@ -156,8 +156,4 @@ console_io& standard_io() {
     return io;
 }
 
-int32_t log_line_ending() {
-    return 3;  // CR LF
-}
-
 }  // namespace olvex

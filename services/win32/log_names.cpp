@@ -1,0 +1,10 @@
+// Win32: the line end of log files.
+#include "services/log_names.h"
+
+namespace olvex {
+
+int32_t log_line_ending() {
+    return 3;  // CR LF
+}
+
+}  // namespace olvex

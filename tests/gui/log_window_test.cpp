@@ -1,0 +1,218 @@
+// The log window on a sandbox log folder: lines on screen and in a new file per job, nothing
+// written without an existing folder, the clean-up that wipes only this program's expired logs
+// (again on the same engine for the next job), saving with its failures, and the buttons.
+#include "gui/shell/log_window.h"
+
+#include "engine/engine.h"
+#include "gui/shell/qt_text.h"
+#include "gui/shell/zyapp.h"
+#include "services/log_names.h"
+#include "tests/gui/gui_test.h"
+#include "tests/support/manual_clock.h"
+#include "tests/support/mount.h"
+#include "tests/support/sandbox.h"
+#include "vandel/folders.h"
+#include "vandel/strings.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace oblivar::test;
+using olvex::LogWindow;
+
+constexpr int64_t start_s = 1700000000;  // 2023-11-14T22:13:20Z, the manual clock's start
+
+std::string line_end() { return olvex::log_line_ending() == 3 ? "\r\n" : "\n"; }
+
+class LogWin : public sandbox_test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(load_table("KEY: LOG_FAILED_CAP\nLANG: en\nTEXT: The log could not be saved\n"), 0);
+        s.set_log_user(false);
+    }
+    void TearDown() override {
+        s.set_log_location(L"");
+        s.set_logfile_lifetime(0);
+        s.set_log_bom(false);
+    }
+    QString view() const { return win.findChild<QPlainTextEdit*>(QStringLiteral("text_edit"))->toPlainText(); }
+    // Waits for the window's clean-up to end; false when it never ran or doesn't end.
+    bool cleanup_ended() {
+        olvex::engine* e = win.cleanup_engine();
+        return e && wait_until([e] { return !olvex::is_active_state(e->get_state()); }, 60000);
+    }
+
+    table_scope scope;
+    manual_clock clock{start_s * 1000};
+    olvex::settings& s = olvex::zyapp::instance().settings();
+    LogWindow win;
+};
+
+TEST_F(LogWin, EachJobGetsANewFileWithItsLines) {
+    make_dirs(sb.path(L"logs"));
+    s.set_log_location(sb.path(L"logs"));
+    s.set_log_bom(true);
+    win.start_new_log();
+    win.append_line(L"");
+    EXPECT_EQ(win.log_file_path(), L"") << "an empty text opens nothing";
+    win.append_line(L"JOB TYPE: Wipe Files\nmy <b>file</b>.txt ... OK");
+    win.append_line(L"TOTALS");
+    const std::wstring first = win.log_file_path();
+    EXPECT_EQ(first, sb.path(L"logs/zy-20231114T221320Z.log"));
+    EXPECT_EQ(view(), QStringLiteral("JOB TYPE: Wipe Files\nmy <b>file</b>.txt ... OK\nTOTALS")) << "shown as plain text";
+    win.close_log_file();
+    EXPECT_EQ(win.log_file_path(), L"");
+    EXPECT_EQ(read_bytes(first), "\xEF\xBB\xBF" "JOB TYPE: Wipe Files" + line_end() + "my <b>file</b>.txt ... OK" +
+                                     line_end() + "TOTALS" + line_end());
+
+    // The next job, in the same second: a file of its own, the first one kept.
+    s.set_log_bom(false);
+    win.start_new_log();
+    EXPECT_EQ(view(), QString());
+    win.append_line(L"second job");
+    EXPECT_EQ(win.log_file_path(), sb.path(L"logs/zy-20231114T221320Z-1.log"));
+    win.close_log_file();
+    EXPECT_EQ(read_bytes(sb.path(L"logs/zy-20231114T221320Z-1.log")), "second job" + line_end());
+    EXPECT_EQ(read_bytes(first).size(), 3 + 20 + 25 + 6 + 3 * line_end().size());
+    EXPECT_EQ(win.cleanup_engine(), nullptr) << "no lifetime, no clean-up";
+}
+
+TEST_F(LogWin, NoFolderNoFileAndNoCleanUp) {
+    s.set_logfile_lifetime(3600);
+    write_bytes(sb.path(L"a-file"), "not a folder");
+    for (const std::wstring& folder : {std::wstring(), sb.path(L"missing"), sb.path(L"a-file")}) {
+        s.set_log_location(folder);
+        win.start_new_log();
+        win.append_line(L"line");
+        EXPECT_EQ(win.log_file_path(), L"");
+        EXPECT_EQ(view(), QStringLiteral("line"));
+        // Made meanwhile, the folder is not tried again for this job.
+        if (folder == sb.path(L"missing")) {
+            make_dirs(folder);
+            win.append_line(L"more");
+            EXPECT_EQ(win.log_file_path(), L"");
+            EXPECT_TRUE(list_tree(folder).empty());
+        }
+    }
+    EXPECT_EQ(win.cleanup_engine(), nullptr);
+    EXPECT_EQ(list_tree(sb.root()), (std::vector<std::wstring>{L"a-file", L"missing/"}));
+}
+
+TEST_F(LogWin, CleanUpWipesOnlyThisUsersExpiredLogsInTheExpandedFolder) {
+    const std::wstring user = vandel::replace_all(vandel::user_name(), L" ", L"", 0);
+    if (user.empty()) GTEST_SKIP() << "no user name to tell logs apart";
+    // The folder as configured carries a date macro; the expanded one is where the logs are.
+    const std::wstring folder = sb.path(L"logs-20231114");
+    make_dirs(folder);
+    s.set_log_location(sb.path(L"logs-%DATEZ%"));
+    s.set_log_user(true);
+    s.set_logfile_lifetime(86400);
+    const int64_t expired = start_s - 86400 - 60, recent = start_s - 3600;
+    auto plant = [&](const std::wstring& name, int64_t time) {
+        write_bytes(folder + L"/" + name, "old log");
+        set_write_time(folder + L"/" + name, time);
+    };
+    const std::wstring mine = L"zy-" + user + L"-20231101T000000Z.log";
+    plant(mine, expired);
+    plant(L"zy-someone-20231101T000000Z.log", expired);
+    plant(L"zy-" + user + L"-20231114T211320Z.log", recent);
+    plant(L"notes.log", expired);
+    sb.require_inside(folder + L"/" + mine);
+
+    win.start_new_log();
+    win.append_line(L"first job");
+    const std::wstring own = win.log_file_path();
+    EXPECT_EQ(own, folder + L"/zy-" + user + L"-20231114T221320Z.log");
+    ASSERT_TRUE(cleanup_ended());
+    olvex::engine* const engine = win.cleanup_engine();
+    EXPECT_EQ(engine->get_state(), olvex::state_done);
+    std::vector<std::wstring> kept{L"notes.log", L"zy-" + user + L"-20231114T211320Z.log",
+                                         L"zy-" + user + L"-20231114T221320Z.log", L"zy-someone-20231101T000000Z.log"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(list_tree(folder), kept);
+    win.close_log_file();
+
+    // The next job's clean-up runs on the same engine.
+    plant(mine, expired);
+    win.start_new_log();
+    win.append_line(L"second job");
+    ASSERT_TRUE(cleanup_ended());
+    EXPECT_EQ(win.cleanup_engine(), engine);
+    EXPECT_EQ(engine->get_state(), olvex::state_done);
+    EXPECT_FALSE(path_exists(folder + L"/" + mine)) << "the second clean-up wiped it";
+    EXPECT_TRUE(path_exists(win.log_file_path()));
+    win.close_log_file();
+}
+
+TEST_F(LogWin, SaveWritesTheTextOrSaysWhyNot) {
+    win.append_line(L"JOB TYPE: Wipe Files\nTOTALS");
+    const std::wstring saved = sb.path(L"saved.txt");
+    EXPECT_TRUE(win.save_to(olvex::to_qstring(saved)));
+    EXPECT_EQ(read_bytes(saved), "JOB TYPE: Wipe Files" + line_end() + "TOTALS");
+
+    message_box_answer answer;
+    answer.arm();
+    EXPECT_FALSE(win.save_to(olvex::to_qstring(sb.path(L"missing/saved.txt"))));
+    EXPECT_EQ(answer.seen, 1);
+    EXPECT_EQ(answer.caption, QStringLiteral("The log could not be saved"));
+    EXPECT_TRUE(answer.text.contains(QStringLiteral("saved.txt")));
+    EXPECT_FALSE(path_exists(sb.path(L"missing")));
+}
+
+TEST_F(LogWin, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
+    scoped_tmpfs small(sb, sb.path(L"small"), 16);
+    if (!small.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    const std::wstring target = small.path() + L"/saved.txt";
+    write_bytes(target, "the old save");
+    std::wstring big;
+    for (int i = 0; i < 2000; ++i) big += L"0123456789012345678901234567890123456789012345678901234567890123456789\n";
+    win.append_line(big);
+    message_box_answer answer;
+    answer.arm();
+    EXPECT_FALSE(win.save_to(olvex::to_qstring(target)));
+    EXPECT_EQ(answer.seen, 1);
+    EXPECT_EQ(read_bytes(target), "the old save");
+    EXPECT_EQ(list_tree(small.path()), std::vector<std::wstring>{L"saved.txt"}) << "no partial file left";
+}
+
+TEST_F(LogWin, SelectCopyAndEscape) {
+    win.append_line(L"a line\nanother");
+    win.show();
+    auto* copy = win.findChild<QPushButton*>(QStringLiteral("copy_btn"));
+    EXPECT_FALSE(copy->isEnabled());
+    QTest::mouseClick(win.findChild<QPushButton*>(QStringLiteral("select_btn")), Qt::LeftButton);
+    EXPECT_TRUE(copy->isEnabled());
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("a line\nanother"));
+    EXPECT_TRUE(win.shown_once());
+    QTest::keyClick(&win, Qt::Key_Escape);
+    EXPECT_FALSE(win.isVisible());
+}
+
+TEST(LogWindowPlace, BesideTheOtherWindowOrLeftOfIt) {
+    struct row {
+        QRect other;
+        int screen_width;
+        QPoint expected;
+    };
+    const row rows[] = {
+        {{100, 50, 600, 400}, 1920, {730, 50}},    // room on the right
+        {{100, 50, 600, 400}, 1000, {0, 50}},      // too narrow: left, never below x 0
+        {{900, 80, 600, 400}, 1400, {390, 80}},    // too narrow: left of it
+        {{100, -20, 600, 400}, 1920, {730, 0}},    // never above the screen
+        {{100, 50, 600, 400}, 1180, {730, 50}},    // exactly fits
+    };
+    for (const row& r : rows)
+        EXPECT_EQ(olvex::log_window_position(r.other, 450, r.screen_width), r.expected) << r.screen_width;
+}
+
+}  // namespace
