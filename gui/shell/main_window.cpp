@@ -1,6 +1,7 @@
 #include "gui/shell/main_window.h"
 
 #include "gui/shell/about_dialog.h"
+#include "gui/shell/log_window.h"
 #include "gui/shell/options_dialog.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/system_features.h"
@@ -217,6 +218,12 @@ void MainWindow::apply_geometry() {
     x = st.get_logwin_posx();
     y = st.get_logwin_posy();
     if (!stored_position(x, y)) return;
+    if (LogWindow* log = job_->log_window()) {
+        log->move(x, y);
+        const int32_t w = st.get_logwin_width(), h = st.get_logwin_height();
+        if (w >= 0 && h >= 0) log->resize(w, h);
+        log->show();
+    }
     st.set_logwin_geometry(-1, -1, -1, -1);
 }
 
@@ -225,6 +232,8 @@ void MainWindow::save_geometry(bool with_position) {
     st.set_window_size(width(), height(), zyapp::instance().is_dialog_mode());
     if (!with_position) return;
     st.set_window_pos(x(), y());
+    const LogWindow* log = job_->log_window();
+    if (log && log->isVisible()) st.set_logwin_geometry(log->x(), log->y(), log->width(), log->height());
     st.close();
     st.clear_changed();
 }

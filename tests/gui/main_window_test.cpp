@@ -1,5 +1,6 @@
 #include "gui/shell/first_window.h"
 #include "gui/shell/gui_resources.h"
+#include "gui/shell/log_window.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
@@ -182,6 +183,28 @@ TEST_F(MainWindowTest, StoredGeometryIsUsedOnce) {
     app().set_request(dialog);
     std::unique_ptr<MainWindow> alone = first_window();
     EXPECT_EQ(alone->size(), QSize(320, 300));  // the dialog mode's own size
+}
+
+// The log window comes back where the previous instance left it, once.
+TEST_F(MainWindowTest, StoredLogWindowGeometryIsUsedOnce) {
+    olvex::settings& s = app().settings();
+    s.set_window_pos(10, 20);
+    s.set_logwin_geometry(-5, 60, 300, 200);
+    std::unique_ptr<MainWindow> w = first_window();
+    ASSERT_TRUE(w);
+    olvex::LogWindow* log = w->job_window()->log_window();
+    if (!log) GTEST_SKIP() << "this job window makes its log window later";
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_EQ(log->pos(), QPoint(0, 60));
+    EXPECT_EQ(log->size(), QSize(300, 200));
+    EXPECT_EQ(s.get_logwin_posx(), -1);
+    EXPECT_EQ(s.get_logwin_width(), -1);
+    log->move(40, 50);
+    w->save_geometry(true);
+    EXPECT_EQ(s.get_logwin_posx(), 40);
+    EXPECT_EQ(s.get_logwin_height(), 200);
+    log->hide();
+    s.set_logwin_geometry(-1, -1, -1, -1);
 }
 
 TEST_F(MainWindowTest, HelpPagesComeFromTheTable) {
