@@ -76,6 +76,7 @@ command_bridge::command_bridge(std::wstring extension) : temp_extension(std::mov
 
 uint32_t command_bridge::parse(const std::vector<std::wstring>& args) {
     command = 0;
+    tfn_refused = false;
     payload_ = command_payload{};
     for (size_t i = 0; i < args.size();) {
         const std::wstring& a = args[i];
@@ -93,9 +94,11 @@ uint32_t command_bridge::parse(const std::vector<std::wstring>& args) {
             ++i;
         } else if (a == L"-data") {
             payload_.data = decode_data(value);
+            tfn_refused = false;
             i += 2;
         } else if (a == L"-tfn") {
             payload_.data = read_temp_file(unescape_value(value));
+            tfn_refused = payload_.data.empty();
             i += 2;
         } else if (a == L"-raw") {
             payload_.raw = unescape_value(value);

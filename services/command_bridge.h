@@ -67,6 +67,8 @@ public:
 
     uint32_t command = 0;
     std::wstring temp_extension;
+    // Set by parse when the "-tfn" option it took last named a file that gave no whole list.
+    bool tfn_refused = false;
 
     command_payload& payload() { return payload_; }
     const command_payload& payload() const { return payload_; }

@@ -89,20 +89,6 @@ std::wstring environment_variable(const std::wstring& name) {
     return buf;
 }
 
-std::wstring computer_name() {
-    wchar_t buf[16] = {};
-    DWORD n = 16;
-    if (!GetComputerNameW(buf, &n) || n == 0) return {};
-    return std::wstring(buf, n);
-}
-
-std::wstring user_name() {
-    wchar_t buf[520] = {};
-    DWORD n = 520;
-    if (!GetUserNameW(buf, &n) || n <= 1) return {};
-    return std::wstring(buf, n - 1);
-}
-
 bool module_file_names(std::string& narrow, std::wstring& wide) {
     return module_name(narrow, GetModuleFileNameA) && module_name(wide, GetModuleFileNameW);
 }
