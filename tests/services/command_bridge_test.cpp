@@ -223,11 +223,20 @@ TEST(command_bridge, receiver_refuses_what_is_not_a_whole_list_of_ours) {
         const std::wstring name = write_temp_file(b, bytes);
         EXPECT_EQ(b.parse({L"zygui", L"-tfn", command_bridge::escape_value(name)}), 0u);
         EXPECT_EQ(b.payload().data, L"");
+        EXPECT_TRUE(b.tfn_refused);
         EXPECT_FALSE(path_exists(name));
     }
     const std::wstring good = write_temp_file(b, le32(8) + units);
     b.parse({L"zygui", L"-tfn", good});
     EXPECT_EQ(b.payload().data, std::wstring(L"a\0b\0", 4));
+    EXPECT_FALSE(b.tfn_refused);
+    // A later list replaces a refused one, and a new parse starts clean.
+    b.parse({L"zygui", L"-tfn", good, L"-data", L"YQBiAA=="});
+    EXPECT_FALSE(b.tfn_refused);
+    b.parse({L"zygui", L"-tfn", good});
+    EXPECT_TRUE(b.tfn_refused);
+    b.parse({L"zygui"});
+    EXPECT_FALSE(b.tfn_refused);
 
     // Not ours: another folder, or another name form. Neither read nor deleted.
     const std::wstring foreign[] = {
