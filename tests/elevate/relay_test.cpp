@@ -3,6 +3,7 @@
 #include "elevate/run_elevated.h"
 #include "services/command_bridge.h"
 
+#include "tests/support/env.h"
 #include "tests/support/sandbox.h"
 #include "vandel/convert.h"
 #include "vandel/file_stream.h"
@@ -53,6 +54,16 @@ struct recording_launcher : launch_provider {
     std::vector<launch_call> calls;
 };
 
+// Each case with a temporary folder of its own, so that only its own files can be there.
+class relay : public sandbox_test {
+protected:
+    std::wstring make_temp() {
+        make_dirs(sb.path(L"tmp"));
+        return sb.path(L"tmp");
+    }
+    scoped_temp_folder temp{make_temp()};
+};
+
 std::wstring list_of(size_t units) {
     std::wstring list;
     while (list.size() < units) list += L"C:\\Users\\a b\\100% done\\file.txt" + std::wstring(1, L'\0');
@@ -77,7 +88,7 @@ std::vector<std::wstring> request_args(uint32_t word, const command_payload& p, 
     return args;
 }
 
-TEST(relay, relays_word_handle_and_list_in_a_file_of_its_own) {
+TEST_F(relay, relays_word_handle_and_list_in_a_file_of_its_own) {
     command_payload p;
     p.data = list_of(600);
     p.window = 0x20A3C;
@@ -97,7 +108,7 @@ TEST(relay, relays_word_handle_and_list_in_a_file_of_its_own) {
     EXPECT_TRUE(temp_files_left().empty());
 }
 
-TEST(relay, short_lists_points_and_text_go_on_unchanged) {
+TEST_F(relay, short_lists_points_and_text_go_on_unchanged) {
     command_payload p;
     p.data = list_of(40);
     p.raw = L"a b";
@@ -115,7 +126,7 @@ TEST(relay, short_lists_points_and_text_go_on_unchanged) {
     EXPECT_EQ(launcher.calls[1].parameters, L"");
 }
 
-TEST(relay, exit_codes_pass_through_and_152_starts_zygui_again_with_normal_rights) {
+TEST_F(relay, exit_codes_pass_through_and_152_starts_zygui_again_with_normal_rights) {
     struct row {
         std::vector<int> results;
         int expected;
@@ -148,7 +159,7 @@ TEST(relay, exit_codes_pass_through_and_152_starts_zygui_again_with_normal_right
     EXPECT_EQ(launcher.calls[1].parameters, L"");
 }
 
-TEST(relay, a_missing_zygui_gives_minus_one_and_leaves_no_file) {
+TEST_F(relay, a_missing_zygui_gives_minus_one_and_leaves_no_file) {
     command_payload p;
     p.data = list_of(600);
     recording_launcher launcher({0});
@@ -160,7 +171,7 @@ TEST(relay, a_missing_zygui_gives_minus_one_and_leaves_no_file) {
     EXPECT_TRUE(temp_files_left().empty());  // neither the requester's file nor our own
 }
 
-TEST(relay, a_list_file_that_gives_no_whole_list_starts_nothing) {
+TEST_F(relay, a_list_file_that_gives_no_whole_list_starts_nothing) {
     recording_launcher launcher({0});
     const std::wstring folder = temp_folder();
     const std::wstring oversized = folder + L"tfn_00000001.tmp";
@@ -186,7 +197,7 @@ TEST(relay, a_list_file_that_gives_no_whole_list_starts_nothing) {
     EXPECT_TRUE(temp_files_left().empty());
 }
 
-TEST(relay, an_exception_returns_the_last_result_obtained) {
+TEST_F(relay, an_exception_returns_the_last_result_obtained) {
     {
         recording_launcher launcher({0});
         launcher.throw_at = {true};

@@ -24,4 +24,14 @@ private:
     std::optional<std::wstring> old_;
 };
 
+// Points the temporary folder of this process and of the programs it starts at folder (which
+// exists): under Wine every process otherwise shares the prefix's one temporary folder.
+class scoped_temp_folder {
+public:
+    explicit scoped_temp_folder(const std::wstring& folder) : tmpdir_("TMPDIR", folder), tmp_("TMP", folder), temp_("TEMP", folder) {}
+
+private:
+    scoped_env tmpdir_, tmp_, temp_;
+};
+
 }  // namespace oblivar::test

@@ -6,6 +6,7 @@
 #include "services/shell_open.h"
 
 #include "tests/support/child.h"
+#include "tests/support/env.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/standin.h"
 #include "vandel/convert.h"
@@ -35,6 +36,13 @@ std::vector<std::wstring> temp_files_left() {
 
 class zyuac_test : public sandbox_test {
 protected:
+    // A temporary folder of the test's own: only files this test's processes wrote can be there.
+    std::wstring make_temp() {
+        make_dirs(sb.path(L"tmp"));
+        return sb.path(L"tmp");
+    }
+    scoped_temp_folder temp{make_temp()};
+
     // Places zyuac.exe (and, unless told otherwise, the stand-in with its exit codes) in the
     // sandbox, as they lie together in the program folder.
     void install(const std::vector<int>& exit_codes, bool with_zygui = true) {
