@@ -9,10 +9,12 @@
 #include "vandel/numbers.h"
 
 #include <QApplication>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <exception>
 #include <string>
 
@@ -84,6 +86,8 @@ void ShutdownManager::update_texts() {
         ui_->text_lab->setText(to_qstring(olvex::tr(L"SHUTDOWN_IMMINENT_TEXT")));
         ui_->title_lab->setText(to_qstring(lock_free_ ? olvex::tr_arg(L"SHUTDOWN_IMMINENT_TITLE" + suffix, vandel::int_to_text<std::wstring>(static_cast<uint64_t>(count_)))
                                                       : olvex::tr(L"SHUTDOWN_PENDING_TITLE" + suffix)));
+        // Wrapped texts need their height at this width (the form's maximum still holds).
+        if (layout()->hasHeightForWidth()) resize(width(), std::max(height(), layout()->totalHeightForWidth(width())));
     } catch (const std::exception& e) {
         QMessageBox::critical(this, QStringLiteral("Exception"), QString::fromLocal8Bit(e.what()));
     }

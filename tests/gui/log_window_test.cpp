@@ -11,6 +11,7 @@
 #include "tests/support/manual_clock.h"
 #include "tests/support/mount.h"
 #include "tests/support/sandbox.h"
+#include "vandel/convert.h"
 #include "vandel/folders.h"
 #include "vandel/strings.h"
 
@@ -49,6 +50,14 @@ protected:
     bool cleanup_ended() {
         olvex::engine* e = win.cleanup_engine();
         return e && wait_until([e] { return !olvex::is_active_state(e->get_state()); }, 60000);
+    }
+    // The clean-up's log, to tell what it did.
+    std::string cleanup_log() const {
+        std::vector<std::wstring> lines;
+        win.cleanup_engine()->get_log_lines(lines, false);
+        std::string text;
+        for (const std::wstring& line : lines) text += vandel::to_utf8(line, '?') + "\n";
+        return text;
     }
 
     table_scope scope;
@@ -134,11 +143,11 @@ TEST_F(LogWin, CleanUpWipesOnlyThisUsersExpiredLogsInTheExpandedFolder) {
     EXPECT_EQ(own, folder + L"/zy-" + user + L"-20231114T221320Z.log");
     ASSERT_TRUE(cleanup_ended());
     olvex::engine* const engine = win.cleanup_engine();
-    EXPECT_EQ(engine->get_state(), olvex::state_done);
+    EXPECT_EQ(engine->get_state(), olvex::state_done) << cleanup_log();
     std::vector<std::wstring> kept{L"notes.log", L"zy-" + user + L"-20231114T211320Z.log",
                                          L"zy-" + user + L"-20231114T221320Z.log", L"zy-someone-20231101T000000Z.log"};
     std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(list_tree(folder), kept);
+    EXPECT_EQ(list_tree(folder), kept) << cleanup_log();
     win.close_log_file();
 
     // The next job's clean-up runs on the same engine.
@@ -147,8 +156,8 @@ TEST_F(LogWin, CleanUpWipesOnlyThisUsersExpiredLogsInTheExpandedFolder) {
     win.append_line(L"second job");
     ASSERT_TRUE(cleanup_ended());
     EXPECT_EQ(win.cleanup_engine(), engine);
-    EXPECT_EQ(engine->get_state(), olvex::state_done);
-    EXPECT_FALSE(path_exists(folder + L"/" + mine)) << "the second clean-up wiped it";
+    EXPECT_EQ(engine->get_state(), olvex::state_done) << cleanup_log();
+    EXPECT_FALSE(path_exists(folder + L"/" + mine)) << "the second clean-up wiped it\n" << cleanup_log();
     EXPECT_TRUE(path_exists(win.log_file_path()));
     win.close_log_file();
 }

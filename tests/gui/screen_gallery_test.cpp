@@ -3,6 +3,7 @@
 #include "gui/shell/about_dialog.h"
 #include "gui/shell/commerce_widget.h"
 #include "gui/shell/gui_resources.h"
+#include "gui/shell/log_window.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/message_dialog.h"
 #include "gui/shell/options_dialog.h"
@@ -14,10 +15,12 @@
 #include "gui/wipe/page_dialog.h"
 #include "gui/wipe/drive_dialog.h"
 #include "gui/wipe/path_dialog.h"
+#include "gui/wipe/shutdown_manager.h"
 #include "gui/wipe/wiper_widget.h"
 #include "services/interlang.h"
 #include "tests/e2e/support/program.h"
 #include "tests/gui/gui_test.h"
+#include "tests/services/session_recorder.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/image_targets.h"
 #include "tests/support/sandbox.h"
@@ -446,4 +449,40 @@ TEST_F(ScreenGallery, PageFileDialog) {
     page.show();
     page.findChild<QRadioButton*>("once_rad")->click();
     save(page, QStringLiteral("page_file_dialog"));
+}
+
+// The log window with a job's lines, and the shutdown dialog counting down to a log-off and
+// waiting for another instance's job before a power-off.
+TEST_F(ScreenGallery, LogWindowAndShutdownDialog) {
+    olvex::zyapp::instance().settings().set_log_location(L"");
+    olvex::LogWindow log;
+    log.append_line(L"JOB TYPE: Wipe Files and Folders\nUsername: field-tech\nHostname: office-pc\n"
+                    L"Start Time: 2024-03-15 14:30:05\nScheme: Random Data (1 pass)\n\n"
+                    L"/home/field-tech/Documents/bank statement.pdf ... OK\n"
+                    L"/home/field-tech/Documents/passport scan.png ... OK\n"
+                    L"/home/field-tech/Documents/locked.db ... FAIL\n"
+                    L"ERROR: Access denied\n\nTOTALS\n  Files: 3 (1 failed)\n  Size: 4.2 MB\n"
+                    L"Finish Time: 2024-03-15 14:30:09");
+    save(log, QStringLiteral("log_window"));
+
+    oblivar::test::session_recorder recorder(olvex::elevation_none, false);
+    QWidget parent;
+    parent.resize(700, 500);
+    olvex::ShutdownManager shutdown(&parent, QIcon(":/main/zyicon.png"));
+    vandel::lock_file other_job;
+    for (int mode : {olvex::session_log_off, olvex::session_power_off}) {
+        const bool pending = mode == olvex::session_power_off;
+        if (pending) {
+            ASSERT_TRUE(other_job.set_path(olvex::job_lock_name) && other_job.acquire_shared());
+        }
+        QTimer::singleShot(0, &shutdown, [&] {
+            QTimerEvent tick(shutdown.timer_id());
+            QCoreApplication::sendEvent(&shutdown, &tick);
+            save(shutdown, pending ? QStringLiteral("shutdown_pending_power_off") : QStringLiteral("shutdown_log_off"), false);
+            shutdown.reject();
+        });
+        EXPECT_FALSE(shutdown.run(mode));
+    }
+    other_job.release();
+    EXPECT_TRUE(recorder.calls.empty());
 }
