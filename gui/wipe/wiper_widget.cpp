@@ -6,6 +6,7 @@
 #include "engine/scheme.h"
 #include "gui/shell/commerce_widget.h"
 #include "gui/shell/hover_link.h"
+#include "gui/shell/log_window.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/theme.h"
 #include "gui/shell/web_pages.h"
@@ -14,6 +15,7 @@
 #include "gui/wipe/drive_dialog.h"
 #include "gui/wipe/job_sound.h"
 #include "gui/wipe/path_dialog.h"
+#include "gui/wipe/shutdown_manager.h"
 #include "services/interlang.h"
 #include "services/session.h"
 #include "vandel/clock.h"
@@ -99,6 +101,9 @@ WiperWidget::WiperWidget(QWidget* parent) : QWidget(parent), ui_(std::make_uniqu
     }
     ready_ = true;
 
+    log_window_ = new LogWindow();
+    shutdown_ = new ShutdownManager(this, QIcon(QStringLiteral(":/main/zyicon.png")));
+
     zyapp& app = zyapp::instance();
     settings& s = app.settings();
     bool verify = s.get_def_verify();
@@ -132,7 +137,7 @@ WiperWidget::WiperWidget(QWidget* parent) : QWidget(parent), ui_(std::make_uniqu
 
 WiperWidget::~WiperWidget() {
     if (timer_id_) killTimer(timer_id_);
-    release_job_lock();
+    delete log_window_;
 }
 
 int WiperWidget::speed_percent() const { return engine_.speed(); }
@@ -449,28 +454,48 @@ void WiperWidget::on_close() { QApplication::closeAllWindows(); }
 
 // ---- The log window and the job lock ----
 
-void WiperWidget::on_log_btn_clicked() {}
+void WiperWidget::on_log_btn_clicked() {
+    if (!log_window_->shown_once()) log_window_->place_beside(QApplication::activeWindow());
+    log_window_->show();
+    log_window_->raise();
+    log_window_->activateWindow();
+}
 
-bool WiperWidget::log_window_visible() const { return false; }
+bool WiperWidget::log_window_visible() const { return log_window_->isVisible(); }
 
-void WiperWidget::start_new_log() {}
+void WiperWidget::start_new_log() { log_window_->start_new_log(); }
 
-void WiperWidget::close_log_file() {}
+void WiperWidget::close_log_file() { log_window_->close_log_file(); }
 
 void WiperWidget::take_log_lines() {
     std::vector<std::wstring> lines;
     engine_.get_log_lines(lines, true);
+    std::wstring text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += L'\n';
+        text += lines[i];
+    }
+    log_window_->append_line(text);
 }
 
 bool WiperWidget::hold_job_lock() {
+    // Kept wanted while the job is active: a lock that could not be had is tried at every poll.
     lock_wanted_ = true;
-    return false;
+    return shutdown_->hold_job_lock();
 }
 
-bool WiperWidget::job_lock_held() const { return false; }
+bool WiperWidget::job_lock_held() const { return shutdown_->job_lock_held(); }
 
-void WiperWidget::release_job_lock() { lock_wanted_ = false; }
+void WiperWidget::release_job_lock() {
+    lock_wanted_ = false;
+    shutdown_->release_job_lock();
+}
 
-bool WiperWidget::hand_over_to_shutdown(int) { return false; }
+bool WiperWidget::hand_over_to_shutdown(int mode) {
+    if (!job_lock_held() && !shutdown_->hold_job_lock()) return false;
+    lock_wanted_ = false;
+    if (!shutdown_->run(mode)) select_shutdown_mode(0);
+    return true;
+}
 
 }  // namespace olvex

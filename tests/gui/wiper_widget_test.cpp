@@ -6,10 +6,13 @@
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/zyapp.h"
+#include "gui/shell/log_window.h"
 #include "gui/wipe/animator.h"
 #include "gui/wipe/drive_dialog.h"
+#include "gui/wipe/shutdown_manager.h"
 #include "gui/wipe/job_sound.h"
 #include "services/interlang.h"
+#include "services/session.h"
 #include "tests/gui/gui_test.h"
 #include "tests/support/env.h"
 #include "tests/support/image_targets.h"
@@ -18,6 +21,7 @@
 #include "tests/support/sandbox.h"
 #include "engine/drives.h"
 #include "vandel/files.h"
+#include "vandel/lock_file.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +32,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -430,6 +435,93 @@ TEST_F(WiperWidgetTest, DoneFilesJobInDialogModeClosesItself) {
     }
     settings().set_auto_close(false);
     app.set_request(was);
+}
+
+// The log window shows the job's lines as they come and writes the same lines to a new file in
+// the log folder; the next job gets a new file.
+TEST_F(WiperWidgetTest, LogWindowHoldsTheJobsLinesAndItsFile) {
+    make_dirs(sb.path(L"logs"));
+    settings().set_log_location(sb.path(L"logs"));
+    settings().set_logfile_lifetime(0);
+    write_bytes(sb.path(L"a.txt"), "a");
+    sb.require_inside(sb.path(L"a.txt"));
+    WiperWidget w;
+    ASSERT_NE(w.log_window(), nullptr);
+    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"a.txt")), 0);
+    child<QPushButton>(w, "wipe_btn")->click();
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    settings().set_log_location(L"");
+
+    QString shown = w.log_window()->findChild<QPlainTextEdit*>(QStringLiteral("text_edit"))->toPlainText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("FINISHED: All Done OK"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("a.txt ... OK"))) << shown.toStdString();
+    const std::vector<std::wstring> files = list_tree(sb.path(L"logs"));
+    ASSERT_EQ(files.size(), 1u);
+    std::string written = read_bytes(sb.path(L"logs/") + files[0]);
+    if (written.compare(0, 3, "\xEF\xBB\xBF") == 0) written.erase(0, 3);
+    QString from_file = QString::fromUtf8(written.data(), static_cast<int>(written.size()));
+    from_file.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_EQ(from_file.trimmed(), shown.trimmed());
+
+    EXPECT_FALSE(w.log_window()->isVisible());
+    child<QPushButton>(w, "log_btn")->click();
+    EXPECT_TRUE(w.log_window()->isVisible());
+    w.log_window()->hide();
+}
+
+// The job lock is held shared while the job is active, so another copy's countdown waits; one
+// that could not be had at the start is taken at a later poll; it goes with the job's end.
+TEST_F(WiperWidgetTest, JobLockIsHeldWhileTheJobIsActiveAndRetried) {
+    write_bytes(sb.path(L"a.txt"), "a");
+    sb.require_inside(sb.path(L"a.txt"));
+    vandel::lock_file other;
+    ASSERT_TRUE(other.set_path(olvex::job_lock_name));
+    ASSERT_TRUE(other.acquire_exclusive());
+    WiperWidget w;
+    olvex::ShutdownManager* shutdown = w.shutdown_manager();
+    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"a.txt")), 0);
+    EXPECT_FALSE(shutdown->job_lock_held());
+    other.release();
+    ASSERT_TRUE(wait_until([&] { return shutdown->job_lock_held(); }));
+    EXPECT_FALSE(other.acquire_exclusive());
+    child<QPushButton>(w, "wipe_btn")->click();
+    ASSERT_TRUE(reaches(w, olvex::state_done));
+    EXPECT_FALSE(shutdown->job_lock_held());
+    EXPECT_TRUE(other.acquire_exclusive());
+    other.release();
+}
+
+// With a shutdown chosen, a done job hands over to the countdown; cancelling it sets the choice
+// back to none and ends no session.
+TEST_F(WiperWidgetTest, DoneJobHandsOverToTheShutdownCountdown) {
+    struct recorder : olvex::session_provider {
+        int ends = 0;
+        int elevation_type() override { return olvex::elevation_none; }
+        bool end_session(int, bool) override { return ++ends, false; }
+    } session;
+    olvex::session_provider* was = olvex::set_session_provider(&session);
+    write_bytes(sb.path(L"a.txt"), "a");
+    sb.require_inside(sb.path(L"a.txt"));
+    {
+        WiperWidget w;
+        w.select_shutdown_mode(2);
+        olvex::ShutdownManager* shutdown = w.shutdown_manager();
+        bool counted = false;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            if (!shutdown->isVisible()) return;
+            counted = true;
+            shutdown->findChild<QPushButton*>(QStringLiteral("abort_btn"))->click();
+        });
+        watcher.start(10);
+        ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"a.txt")), 0);
+        child<QPushButton>(w, "wipe_btn")->click();
+        ASSERT_TRUE(reaches(w, olvex::state_done));
+        ASSERT_TRUE(wait_until([&] { return counted && !shutdown->isVisible(); }));
+        EXPECT_EQ(w.shutdown_mode(), 0);
+    }
+    EXPECT_EQ(session.ends, 0);
+    olvex::set_session_provider(was);
 }
 
 }  // namespace
