@@ -85,6 +85,13 @@ protected:
             box->button(button)->click();
         });
     }
+    // Starts the wipe of the folder t holding big.bin (64 MiB) and stops it inside the file.
+    void wipe_into_a_big_file(WiperWidget& w, manual_clock& clock) {
+        ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"t")), 0);
+        child<QPushButton>(w, "wipe_btn")->click();
+        run_into_the_file(w, clock);
+        ASSERT_EQ(w.view().state, olvex::state_wiping);
+    }
     // Lets the wipe run on the manual clock until the window shows bytes written, and leaves it
     // paused there. The worker takes a pause only when it hands over its status, which may come
     // before its first write: such a pause is lifted again until something was written.
@@ -144,10 +151,8 @@ TEST_F(WiperWidgetTest, PauseThenResume) {
     sb.require_inside(sb.path(L"t"));
     manual_clock clock;
     WiperWidget w;
-    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"t")), 0);
-    child<QPushButton>(w, "wipe_btn")->click();
-    run_into_the_file(w, clock);
-    ASSERT_EQ(w.view().state, olvex::state_wiping);
+    wipe_into_a_big_file(w, clock);
+    if (HasFatalFailure()) return;
     EXPECT_TRUE(w.view().paused);
     EXPECT_TRUE(w.is_busy());
     EXPECT_EQ(child<QPushButton>(w, "reset_pause_btn")->text(), olvex::to_qstring(olvex::tr(L"WIPER_RESUME_BTN")));
@@ -173,10 +178,8 @@ TEST_F(WiperWidgetTest, AbortMidFileLeavesItInPlaceAndShowsAborted) {
     sb.require_inside(sb.path(L"t"));
     manual_clock clock;
     WiperWidget w;
-    ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"t")), 0);
-    child<QPushButton>(w, "wipe_btn")->click();
-    run_into_the_file(w, clock);
-    ASSERT_EQ(w.view().state, olvex::state_wiping);
+    wipe_into_a_big_file(w, clock);
+    if (HasFatalFailure()) return;
     ASSERT_LT(w.view().status.done_bytes, w.view().status.work_bytes);
     EXPECT_EQ(child<QPushButton>(w, "abort_close_btn")->text(), olvex::to_qstring(olvex::tr(L"WIPER_ABORT_BTN")));
     child<QPushButton>(w, "abort_close_btn")->click();
