@@ -13,7 +13,7 @@ jobs=${OBLIVAR_JOBS:-$(nproc)}
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
           qtbase5-dev qttools5-dev-tools qttools5-dev g++-mingw-w64-x86-64-posix wine64
-          librsvg2-bin fonts-dejavu-core fonts-liberation
+          librsvg2-bin fonts-dejavu-core fonts-liberation dpkg-dev make
           xvfb e2fsprogs util-linux mount coreutils secure-delete locales)
 
 install_missing() {
@@ -33,9 +33,12 @@ configure_native() {
 }
 
 configure_and_build() {
+    local qt
     configure_native &&
+    # The Windows Qt is made once per machine (the first time takes a while) and then reused.
+    qt=$(OBLIVAR_JOBS=$jobs "$root/cmake/qt-mingw.sh") &&
     cmake -S "$root" -B "$root/build/windows" -G Ninja -DOBLIVAR_WERROR=ON \
-          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null &&
+          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DOBLIVAR_QT_PREFIX="$qt" >/dev/null &&
     cmake --build "$root/build/windows" -j "$jobs"
 }
 

@@ -11,6 +11,11 @@ set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+# The project's own static Qt (cmake/qt-mingw.sh prints its prefix; build.sh passes it): packages
+# are found only under the find root, so the prefix joins it.
+if(OBLIVAR_QT_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${OBLIVAR_QT_PREFIX})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
