@@ -378,7 +378,7 @@ bool LinkWidget::remove_entry(int index) {
 int LinkWidget::remove_rows() {
     int removed = 0;
     for (int i = entry_count() - 1; i >= 0; --i)
-        if (entry(i)->is_row() && remove_entry(i)) ++removed;
+        if (entries_[static_cast<size_t>(i)]->is_row() && remove_entry(i)) ++removed;
     shown_rows_ = 0;
     return removed;
 }
@@ -386,14 +386,16 @@ int LinkWidget::remove_rows() {
 int LinkWidget::remove_menu_entries() {
     int removed = 0;
     for (int i = entry_count() - 1; i >= 0; --i)
-        if (!entry(i)->is_row() && remove_entry(i)) ++removed;
+        if (!entries_[static_cast<size_t>(i)]->is_row() && remove_entry(i)) ++removed;
     menu_entries_ = 0;
     return removed;
 }
 
 int LinkWidget::find_entry(const QString& text, uint32_t kind) const {
-    for (int i = 0; i < entry_count(); ++i)
-        if (entry(i)->text == text && entry(i)->kind_only() == (kind & entry_kind_mask)) return i;
+    for (int i = 0; i < entry_count(); ++i) {
+        const link_entry& e = *entries_[static_cast<size_t>(i)];
+        if (e.text == text && e.kind_only() == (kind & entry_kind_mask)) return i;
+    }
     return -1;
 }
 
