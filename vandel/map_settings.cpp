@@ -7,7 +7,9 @@
 #include "vandel/stream.h"
 #include "vandel/strings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace vandel {
@@ -384,11 +386,14 @@ bool map_settings<std::wstring>::write_text_file(seekable_stream& s) {
     text.copy_format(s);
     if (!write_text(text, true)) return false;
     if (text.size() == 0) return true;
-    // Marked only when the reader's detection would take the bytes for another encoding, or
-    // the first name's U+FEFF for a mark.
+    // Marked only when the reader would take the bytes for the binary form (they start like its
+    // magic) or for another encoding, or the first name's U+FEFF for a mark.
+    uint8_t magic_head[4] = {};
+    magic_bytes(s, magic_head);
+    const bool like_binary = std::memcmp(text.data_at(0), magic_head, static_cast<size_t>(std::min<int64_t>(4, text.size()))) == 0;
     memory_stream probe(text.data_at(0), text.size());
-    const bool marked = !probe.detect_encoding(2048) || probe.position() != 0 || probe.text_form() != 2 ||
-                        probe.byte_order() == 1;
+    const bool marked = like_binary || !probe.detect_encoding(2048) || probe.position() != 0 ||
+                        probe.text_form() != 2 || probe.byte_order() == 1;
     static const uint8_t mark[2] = {0xFF, 0xFE};
     if ((!marked || s.write(mark, 2) == 2) && s.write(text.data_at(0), text.size()) == text.size()) return true;
     changed_since_save_ = unsaved;
