@@ -195,20 +195,21 @@ TEST_F(MainWindowTest, StoredGeometryIsUsedOnce) {
 TEST_F(MainWindowTest, StoredLogWindowGeometryIsUsedOnce) {
     olvex::settings& s = app().settings();
     s.set_window_pos(10, 20);
-    s.set_logwin_geometry(-5, 60, 300, 200);
+    // Larger than the window's least size, which a stored size never undercuts.
+    s.set_logwin_geometry(-5, 60, 500, 300);
     std::unique_ptr<MainWindow> w = first_window();
     ASSERT_TRUE(w);
     olvex::LogWindow* log = w->job_window()->log_window();
     if (!log) GTEST_SKIP() << "this job window makes its log window later";
     EXPECT_TRUE(log->isVisible());
     EXPECT_EQ(log->pos(), QPoint(0, 60));
-    EXPECT_EQ(log->size(), QSize(300, 200));
+    EXPECT_EQ(log->size(), QSize(500, 300));
     EXPECT_EQ(s.get_logwin_posx(), -1);
     EXPECT_EQ(s.get_logwin_width(), -1);
     log->move(40, 50);
     w->save_geometry(true);
     EXPECT_EQ(s.get_logwin_posx(), 40);
-    EXPECT_EQ(s.get_logwin_height(), 200);
+    EXPECT_EQ(s.get_logwin_height(), 300);
     log->hide();
     s.set_logwin_geometry(-1, -1, -1, -1);
 }
