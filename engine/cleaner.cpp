@@ -47,65 +47,83 @@ void cleaner::reset() {
     initial_free_ = progress_done_ = progress_total_ = bad_verify_sum_ = bad_write_sum_ = completed_bytes_ = 0;
     result_ = 0;
     filling_ = false;
+    replaced_ = false;
 }
 
 error_code cleaner::open(const std::wstring& path, uint32_t scheme_word) {
     if (state_ != writer_closed) return err_invalid_state;
-    std::wstring folder;
     error_code code = 0;
     try {
-        folder = vandel::add_trailing_separator(path);
+        const std::wstring folder = vandel::add_trailing_separator(path);
         if (!vandel::is_directory(folder)) {
             code = err_path_not_found;
         } else {
             reset();
-            folder = vandel::add_trailing_separator(folder + L"olvex_" + writer_.random_name(8));
-            if (!vandel::create_directory(folder)) {
-                folder.clear();
+            const std::wstring name = L"olvex_" + writer_.random_name(8);
+            const std::wstring made = vandel::add_trailing_separator(folder + name);
+            // Made only under a free name: an existing folder or link is never taken for ours.
+            if (!parent_.open(folder) || !vandel::create_directory(made)) {
                 code = err_access_denied;
             } else {
-                initial_free_ = free_space(folder);
+                work_name_ = name;
+                struct vandel::file_info info;
+                parent_.entry(name, info);
+                work_id_ = info.id;
+                initial_free_ = free_space(made);
                 progress_total_ = static_cast<uint64_t>(scheme_pass_count(scheme_word)) * initial_free_;
-                code = next_work_file(folder, scheme_word);
-                if (code == 0) {
-                    work_folder_ = folder;
-                    scheme_ = scheme_word;
-                    state_ = writer_active;
+                // Whoever may write beside it may have swapped the name since it was made.
+                std::vector<vandel::folder_entry> inside;
+                if (!work_.open(parent_, name) || work_.id() != work_id_ ||
+                    work_.id().volume != parent_.id().volume || work_.list(inside) != 0) {
+                    replaced_ = true;
+                    code = err_access_denied;
+                } else {
+                    work_folder_ = made;
+                    code = next_work_file(scheme_word);
+                    if (code == 0) {
+                        scheme_ = scheme_word;
+                        state_ = writer_active;
+                    }
                 }
             }
         }
     } catch (const std::exception&) {
         code = err_failed;
     }
-    if (code != 0 && !folder.empty() && work_folder_.empty()) {
-        vandel::remove_path(folder, false);
+    if (code != 0 && code != err_path_not_found) {
+        remove_work_folder();
         initial_free_ = progress_total_ = 0;
     }
     result_ = code;
     return code;
 }
 
-error_code cleaner::next_work_file(const std::wstring& folder, uint32_t scheme_word) {
+std::wstring cleaner::result_note() const {
+    return replaced_ ? L"The work folder was replaced by a link or another folder as it was made; nothing was written."
+                     : std::wstring();
+}
+
+error_code cleaner::next_work_file(uint32_t scheme_word) {
     if (work_files_.size() >= max_work_files) return err_failed;
-    const std::wstring path = folder + writer_.random_name(8);
+    const std::wstring name = writer_.random_name(8);
     const uint64_t f = share(initial_free_, 2);
-    const uint64_t d = free_space(folder);
+    const uint64_t d = free_space(work_folder_);
     const uint64_t g = share(d, 20);
     writer_.set_mode(writer_create);
     filling_ = false;
     bool opened = false;
     if (f > spare && g > spare) {
-        if (d > spare && f < d - spare) opened = writer_.open(path, scheme_word, f) == 0;
-        if (!opened && g < f) opened = writer_.open(path, scheme_word, g) == 0;
+        if (d > spare && f < d - spare) opened = writer_.create_at(work_, name, scheme_word, f) == 0;
+        if (!opened && g < f) opened = writer_.create_at(work_, name, scheme_word, g) == 0;
         if (!opened && f > last_resort_size && g > last_resort_size)
-            opened = writer_.open(path, scheme_word, last_resort_size) == 0;
+            opened = writer_.create_at(work_, name, scheme_word, last_resort_size) == 0;
     }
     if (!opened) {
         writer_.set_mode(writer_fill);
-        if (const error_code r = writer_.open(path, scheme_word, 0); r != 0) return r;
+        if (const error_code r = writer_.create_at(work_, name, scheme_word, 0); r != 0) return r;
         filling_ = true;
     }
-    work_files_.push_back(path);
+    work_files_.push_back(name);
     return 0;
 }
 
@@ -131,7 +149,7 @@ bool cleaner::step(bool flush) {
         } else if (!filling_) {
             // A file of fixed size leaves room: the next one goes on. When none can be made while
             // space is left, that space was not cleaned.
-            code = next_work_file(work_folder_, scheme_);
+            code = next_work_file(scheme_);
             if (code == 0) return true;
             if (free_space(work_folder_) == 0) code = 0;
         }
@@ -158,12 +176,22 @@ error_code cleaner::close() {
 error_code cleaner::remove_work_files() {
     writer_.reset();
     error_code code = 0;
-    for (const std::wstring& file : work_files_)
-        if (!vandel::remove_path(file, false)) code = err_access_denied;
+    for (const std::wstring& name : work_files_)
+        if (!work_.remove(name, false)) code = err_access_denied;
     work_files_.clear();
-    if (code != 0 || work_folder_.empty()) return code;
-    file_writer remover(writer_overwrite, 3);
-    code = remover.rename_and_delete(work_folder_, 3, true);
+    return code != 0 ? code : remove_work_folder();
+}
+
+error_code cleaner::remove_work_folder() {
+    work_.close();  // an open folder can't be renamed on Windows
+    error_code code = 0;
+    if (!work_name_.empty() && !replaced_) {
+        file_writer remover(writer_overwrite, 3);
+        code = remover.rename_and_delete(parent_, work_name_, work_id_, 3, true);
+    }
+    parent_.close();
+    work_name_.clear();
+    work_id_ = vandel::file_id();
     work_folder_.clear();
     return code;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The free-space cleaner: overwrites the free space of a volume by filling a work folder on it
 // with work files, each written with every pass of the scheme, until the volume is full; then
-// the files and the folder go again.
+// the files and the folder go again. The work folder is held open from its making on and every
+// work file is made inside it through that handle: a name swapped for a link can't send the fill
+// to another volume.
 #include "engine/file_writer.h"
 #include "engine/writer.h"
 
@@ -46,17 +48,19 @@ public:
     uint64_t bad_verify_bytes() const override { return bad_verify_sum_; }
     int32_t state() const override { return state_; }
     int32_t result() const override { return result_; }
+    std::wstring result_note() const override;
 
     // Creates the work folder "olvex_" + 8 random letters in folder `path` and the first work
     // file. Returns 0; 2 when not closed; 8 when path is no folder; 32 when the work folder can't
-    // be created; the work file's code when not even a growing file can be created; 0x8000 for
+    // be created, or when what stands under its name is not the folder just made on that volume
+    // (result_note tells, and nothing is written); the work file's code when not even a growing file can be created; 0x8000 for
     // an unexpected fault. The code is also the result().
     error_code open(const std::wstring& path, uint32_t scheme_word);
 
-    // Creates the next work file in folder: 2 % of the free space at the start while that leaves
+    // Creates the next work file in the work folder: 2 % of the free space at the start while that leaves
     // 64 KiB, else 20 % of what is free now, else 2 GiB - 4 KiB, else a file that grows until the
     // volume is full. Returns 0; 0x8000 at the file limit; else the code of the failed creation.
-    error_code next_work_file(const std::wstring& folder, uint32_t scheme_word);
+    error_code next_work_file(uint32_t scheme_word);
 
     // Deletes the work files and then the work folder (renamed three times first). Returns 0; 32
     // when a file could not be deleted (the folder then stays); the folder's removal code.
@@ -66,9 +70,17 @@ public:
     virtual uint64_t free_space(const std::wstring& path);
 
 private:
+    // Renames and deletes the work folder through its parent, while it is the one made.
+    error_code remove_work_folder();
+
     file_writer writer_;
-    std::vector<std::wstring> work_files_;
+    std::vector<std::wstring> work_files_;  // names inside work_
     std::wstring work_folder_;
+    vandel::folder_handle parent_;  // the folder given to open
+    vandel::folder_handle work_;
+    std::wstring work_name_;
+    vandel::file_id work_id_;
+    bool replaced_ = false;  // the work folder's name no longer led to the folder made
     uint64_t initial_free_ = 0;
     uint64_t progress_done_ = 0;
     uint64_t progress_total_ = 0;

@@ -56,6 +56,20 @@ error_code file_writer::open_at(const vandel::folder_handle& folder, const std::
     return 0;
 }
 
+error_code file_writer::create_at(const vandel::folder_handle& folder, const std::wstring& name,
+                                  uint32_t scheme_word, uint64_t size) {
+    folder_ = nullptr;
+    changed_ = false;
+    const error_code code = open_with(
+        scheme_word, size,
+        [&](uint32_t flags) {
+            return target().open_at(folder, name, (flags & ~vandel::open_mode_mask) | vandel::open_create_new_read_write);
+        },
+        [] { return err_access_denied; });
+    if (code == err_bad_write) folder.remove(name, false);  // made here, but it got no size: gone again
+    return code;
+}
+
 error_code file_writer::rename_and_delete(const std::wstring& path, int32_t count, bool missing_is_error) {
     const std::wstring text = vandel::remove_trailing_separator(path);
     const std::wstring name = vandel::file_name_part(text, true);

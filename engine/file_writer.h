@@ -30,6 +30,10 @@ public:
     // another file now (changed() tells), 8 when it is gone. folder must stay open until close.
     error_code open_at(const vandel::folder_handle& folder, const std::wstring& name, const vandel::file_id& expected,
                        uint32_t scheme_word);
+    // Creates the entry name of folder for writer_create or writer_fill, only when the name is free
+    // (never over a file, never through a link). Returns as open; 32 when it can't be created.
+    error_code create_at(const vandel::folder_handle& folder, const std::wstring& name, uint32_t scheme_word,
+                         uint64_t size);
     // True when the last open_at, close or rename_and_delete found another file or folder than
     // the one expected, and so left it alone.
     bool changed() const { return changed_; }

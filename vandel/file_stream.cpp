@@ -32,7 +32,7 @@ bool file_stream::open(const std::wstring& path, uint32_t flags, int32_t text_fo
     if (path.empty()) return false;
     close();
     const uint32_t mode = flags & open_mode_mask;
-    if (mode > open_create_new) throw std::invalid_argument("invalid argument");
+    if (mode > open_create_new_read_write) throw std::invalid_argument("invalid argument");
     int64_t length = 0;
     if (!os_open(path, flags, length)) return false;
     flags_ = flags;

@@ -39,6 +39,7 @@ constexpr uint32_t open_create_read_write = 3;    // read and write; created or 
 constexpr uint32_t open_append = 4;               // write; created when missing; at the end
 constexpr uint32_t open_append_read_write = 5;    // read and write; created when missing; at the end
 constexpr uint32_t open_create_new = 6;           // write; created, failing when the name exists (a link too)
+constexpr uint32_t open_create_new_read_write = 7;  // read and write; created, failing as open_create_new
 // Bits 4-7: sharing. Any other value: share reading in mode 0, nothing in the others.
 constexpr uint32_t open_share_read_write = 0x10;
 constexpr uint32_t open_share_read = 0x20;
@@ -76,7 +77,7 @@ public:
     ~file_stream() override;
 
     // Returns whether the path was opened (closing what was open first). An empty path returns
-    // false and leaves an open stream open. A mode of 7 or more closes the stream and throws
+    // false and leaves an open stream open. A mode of 8 or more closes the stream and throws
     // invalid_argument "invalid argument". text_form becomes the stream's text form.
     bool open(const std::wstring& path, uint32_t flags, int32_t text_form = 0);
     // Opens the entry name of folder as open does, never through a link: on POSIX a link in its

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -202,6 +203,70 @@ TEST_F(cleaner_on_tmpfs, a_work_file_that_cant_be_deleted_keeps_the_folder) {
     EXPECT_EQ(c.close(), err_access_denied);
     EXPECT_EQ(c.result(), err_access_denied);
     EXPECT_TRUE(vandel::is_directory(work));
+}
+
+// Another user who may write where the work folder is made puts something else under its name
+// right after it is made (when its free space is read): a link to a folder on another volume, or
+// a folder of their own. Free space is answered, so a fault writes one small file, never more.
+class swapped_cleaner : public cleaner {
+public:
+    uint64_t free_space(const std::wstring& path) override {
+        if (swap) {
+            const std::wstring work = vandel::remove_trailing_separator(path);
+            swapped = swap(work);
+            swap = nullptr;
+        }
+        return 10 << 20;
+    }
+    std::function<bool(const std::wstring&)> swap;  // moves the work folder aside, puts another entry there
+    bool swapped = false;
+};
+
+TEST_F(cleaner_on_tmpfs, a_work_folder_swapped_as_it_is_made_gets_nothing) {
+    oblivar::test::scoped_tmpfs fs(sb, sb.path(L"vol"), 1024);
+    const std::wstring volume = fs.path();
+    if (!fs.mounted()) make_dirs(volume);  // the folder row needs no tmpfs
+    const std::wstring outside = sb.path(L"outside");
+    make_dirs(outside);
+    auto aside = [](const std::wstring& work) { return vandel::move_file(work, work + L".old", false); };
+    const struct {
+        const char* what;
+        std::function<bool(const std::wstring&)> swap;
+    } rows[] = {
+        {"link to another volume",
+         [&](const std::wstring& work) {
+             return fs.mounted() && aside(work) && oblivar::test::make_link(work, outside, true);
+         }},
+        {"another folder", [&](const std::wstring& work) { return aside(work) && vandel::create_directory(work); }},
+    };
+    std::string skipped;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        swapped_cleaner c;
+        c.swap = r.swap;
+        const error_code code = c.open(volume, 0);
+        if (!c.swapped) {
+            skipped += std::string(" ") + r.what;
+            continue;
+        }
+        EXPECT_EQ(code, err_access_denied);
+        EXPECT_EQ(c.result(), err_access_denied);
+        EXPECT_NE(c.result_note(), L"");
+        EXPECT_EQ(c.state(), writer_closed);
+        EXPECT_FALSE(c.step(false));
+        c.reset();
+        EXPECT_TRUE(list_tree(outside).empty());
+        // What took the name is not the cleaner's to remove; the folder it made stays aside, empty.
+        const strings left = list_tree(volume);
+        ASSERT_EQ(left.size(), 2u) << testing::PrintToString(left);
+        for (const std::wstring& entry : left) {
+            EXPECT_TRUE(is_work_folder_name(entry.substr(0, 14))) << testing::PrintToString(entry);
+            const std::wstring full = volume + L"/" + vandel::remove_trailing_separator(entry);
+            sb.require_inside(full);
+            oblivar::test::remove_tree(full);
+        }
+    }
+    if (!skipped.empty()) GTEST_SKIP() << "no tmpfs or no symbolic links here for:" << skipped;
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ TEST_F(FileStream, ModesOpenCreateTruncateAndAppend) {
 
     EXPECT_FALSE(s.open(L"", vandel::open_read));  // an empty path leaves the stream as it was
     EXPECT_TRUE(s.is_open());
-    EXPECT_THROW(s.open(f, 7), std::invalid_argument);
+    EXPECT_THROW(s.open(f, 8), std::invalid_argument);
     EXPECT_FALSE(s.is_open());
     EXPECT_EQ(s.path(), f);
 
@@ -74,19 +74,24 @@ TEST_F(FileStream, ModesOpenCreateTruncateAndAppend) {
 }
 
 TEST_F(FileStream, CreateNewNeverOpensAnExistingName) {
-    const std::wstring f = sb.path(L"new");
-    file_stream s;
-    ASSERT_TRUE(s.open(f, vandel::open_create_new));
-    EXPECT_FALSE(s.readable());
-    EXPECT_EQ(s.write("abc", 3), 3);
-    s.close();
-    EXPECT_FALSE(s.open(f, vandel::open_create_new));
-    EXPECT_EQ(read_bytes(f), "abc");
+    for (uint32_t mode : {vandel::open_create_new, vandel::open_create_new_read_write}) {
+        SCOPED_TRACE(mode);
+        const std::wstring f = sb.path(L"new" + std::to_wstring(mode));
+        file_stream s;
+        ASSERT_TRUE(s.open(f, mode));
+        EXPECT_EQ(s.readable(), mode == vandel::open_create_new_read_write);
+        EXPECT_EQ(s.write("abc", 3), 3);
+        s.close();
+        EXPECT_FALSE(s.open(f, mode));
+        EXPECT_EQ(read_bytes(f), "abc");
+    }
 
     // A link in the way is an existing name too, even when it leads nowhere.
     const std::wstring link = sb.path(L"link");
     if (!make_link(link, sb.path(L"absent"), false)) GTEST_SKIP() << "no symbolic links here";
-    EXPECT_FALSE(s.open(link, vandel::open_create_new));
+    file_stream s;
+    for (uint32_t mode : {vandel::open_create_new, vandel::open_create_new_read_write})
+        EXPECT_FALSE(s.open(link, mode)) << mode;
     EXPECT_FALSE(path_exists(sb.path(L"absent")));
 }
 
@@ -98,7 +103,8 @@ TEST_F(FileStream, WritingNeverFollowsALink) {
     write_bytes(target, "keep");
     if (!make_link(link, target, false)) GTEST_SKIP() << "no symbolic links here";
     for (uint32_t mode : {vandel::open_read_write, vandel::open_create, vandel::open_create_read_write,
-                          vandel::open_append, vandel::open_append_read_write, vandel::open_create_new}) {
+                          vandel::open_append, vandel::open_append_read_write, vandel::open_create_new,
+                          vandel::open_create_new_read_write}) {
         file_stream s;
         EXPECT_FALSE(s.open(link, mode)) << mode;
     }

@@ -72,7 +72,7 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
     const bool write_only = mode == open_create || mode == open_append || mode == open_create_new;
     oflags |= (mode == open_read) ? O_RDONLY : write_only ? O_WRONLY : O_RDWR;
     if (create) oflags |= O_CREAT;
-    if (mode == open_create_new) oflags |= O_EXCL;
+    if (mode == open_create_new || mode == open_create_new_read_write) oflags |= O_EXCL;
     if (!device && (flags & (open_write_through | open_write_through_only))) oflags |= O_DSYNC;
     const mode_t perm = (!device && (flags & open_attr_read_only)) ? 0444 : 0666;
 

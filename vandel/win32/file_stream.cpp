@@ -60,9 +60,9 @@ bool move_pointer(HANDLE h, int64_t target, bool& full) {
 bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& length) {
     static const DWORD access[] = {GENERIC_READ, GENERIC_READ | GENERIC_WRITE, GENERIC_WRITE,
                                    GENERIC_READ | GENERIC_WRITE, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE,
-                                   GENERIC_WRITE};
+                                   GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
     static const DWORD disposition[] = {OPEN_EXISTING, OPEN_EXISTING, CREATE_ALWAYS,
-                                        CREATE_ALWAYS, OPEN_ALWAYS,   OPEN_ALWAYS, CREATE_NEW};
+                                        CREATE_ALWAYS, OPEN_ALWAYS,   OPEN_ALWAYS, CREATE_NEW, CREATE_NEW};
     // The system would cut the name at a NUL and open something else.
     if (path.find(L'\0') != std::wstring::npos) return false;
     const std::wstring p = add_long_path_prefix(path);
