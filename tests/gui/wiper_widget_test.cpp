@@ -475,9 +475,6 @@ TEST_F(WiperWidgetTest, LogWindowHoldsTheJobsLinesAndItsFile) {
 // The job lock is held shared while the job is active, so another copy's countdown waits; one
 // that could not be had at the start is taken at a later poll; it goes with the job's end.
 TEST_F(WiperWidgetTest, JobLockIsHeldWhileTheJobIsActiveAndRetried) {
-#ifdef _WIN32
-    GTEST_SKIP() << "under Wine the test's second lock is refused the lock the job window released: open";
-#endif
     write_bytes(sb.path(L"a.txt"), "a");
     sb.require_inside(sb.path(L"a.txt"));
     vandel::lock_file other;
