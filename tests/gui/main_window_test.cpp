@@ -73,10 +73,6 @@ protected:
 // A start with two existing files: dialog mode, the job window alone, a files job waiting for
 // the go-ahead on exactly those files, and nothing wiped.
 TEST_F(MainWindowTest, TwoFilePathsOpenTheJobWindowAloneWithAFilesJob) {
-#ifdef _WIN32
-    GTEST_SKIP() << "after the other main window tests have run in the same Wine prefix, no job starts: "
-                    "settings they leave in the prefix's registry are not yet isolated";
-#endif
     sandbox sb;
     const std::wstring a = sb.path(L"letter.txt"), b = sb.path(L"photo.jpg");
     write_bytes(a, "dear bank");

@@ -253,9 +253,6 @@ TEST_F(Options, ButtonRowsRoundTripAndAHiddenMenuKeepsTheToolsButton) {
 }
 
 TEST_F(Options, LogFolderStatusAndSaving) {
-#ifdef _WIN32
-    GTEST_SKIP() << "under Wine the per-user settings store this test stages does not close cleanly: open";
-#endif
     sandbox sb;
     const std::wstring folder = sb.path(L"logs");
     ASSERT_TRUE(vandel::create_directory(folder));
@@ -320,9 +317,6 @@ TEST_F(Options, ApplyChangesTheLanguageAndTellsTheMainWindow) {
 }
 
 TEST_F(Options, AFailedWriteIsReported) {
-#ifdef _WIN32
-    GTEST_SKIP() << "under Wine the per-user settings store this test makes unwritable still opens: open";
-#endif
     // A folder where the settings file belongs: the store can't be read, so it is never written.
     ASSERT_TRUE(vandel::create_directory(path_));
     EXPECT_FALSE(stored().open(olvex::settings_per_user));
