@@ -124,7 +124,9 @@ TEST_F(WiperWidgetTest, FilesJobFromARequestRunsToDoneAndTheTreeIsGone) {
     EXPECT_EQ(w.view().state, olvex::state_waiting);
     EXPECT_TRUE(child<QPushButton>(w, "wipe_btn")->isEnabled());
     EXPECT_FALSE(w.is_busy());
-    EXPECT_EQ(child<QLabel>(w, "loc_lab")->toolTip(), olvex::to_qstring(sb.path(L"tree")));
+    // The chosen path; once the analysis that runs meanwhile has counted the tree's items, with
+    // the words that say more items follow.
+    EXPECT_TRUE(child<QLabel>(w, "loc_lab")->toolTip().startsWith(olvex::to_qstring(sb.path(L"tree"))));
     EXPECT_TRUE(path_exists(sb.path(L"tree/a.txt")));  // nothing happens before the go-ahead
 
     child<QPushButton>(w, "wipe_btn")->click();
