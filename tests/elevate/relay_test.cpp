@@ -3,8 +3,7 @@
 #include "elevate/run_elevated.h"
 #include "services/command_bridge.h"
 
-#include "tests/support/env.h"
-#include "tests/support/sandbox.h"
+#include "tests/elevate/relay_support.h"
 #include "vandel/convert.h"
 #include "vandel/file_stream.h"
 #include "vandel/files.h"
@@ -54,29 +53,9 @@ struct recording_launcher : launch_provider {
     std::vector<launch_call> calls;
 };
 
-// Each case with a temporary folder of its own, so that only its own files can be there.
-class relay : public sandbox_test {
-protected:
-    std::wstring make_temp() {
-        make_dirs(sb.path(L"tmp"));
-        return sb.path(L"tmp");
-    }
-    scoped_temp_folder temp{make_temp()};
-};
+using relay = private_temp_test;
 
-std::wstring list_of(size_t units) {
-    std::wstring list;
-    while (list.size() < units) list += L"C:\\Users\\a b\\100% done\\file.txt" + std::wstring(1, L'\0');
-    return list;
-}
-
-// The temporary files of our name form left in the temporary folder.
-std::vector<std::wstring> temp_files_left() {
-    std::vector<std::wstring> left;
-    for (const std::wstring& name : list_tree(vandel::remove_trailing_separator(temp_folder())))
-        if (name.rfind(L"tfn_", 0) == 0) left.push_back(name);
-    return left;
-}
+std::wstring list_of(size_t units) { return path_list(units, L"file.txt"); }
 
 // A request as the requesting zygui sends it: its arguments, with its own "-tfn" file.
 std::vector<std::wstring> request_args(uint32_t word, const command_payload& p, std::wstring& file) {

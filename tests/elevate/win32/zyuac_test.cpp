@@ -5,9 +5,8 @@
 #include "services/command_bridge.h"
 #include "services/shell_open.h"
 
+#include "tests/elevate/relay_support.h"
 #include "tests/support/child.h"
-#include "tests/support/env.h"
-#include "tests/support/sandbox.h"
 #include "tests/support/standin.h"
 #include "vandel/convert.h"
 #include "vandel/file_stream.h"
@@ -21,28 +20,10 @@ namespace {
 
 using namespace oblivar::test;
 
-std::wstring list_of(size_t units) {
-    std::wstring list;
-    while (list.size() < units) list += L"C:\\Users\\a b\\100% done\\\x00e9t\x00e9.txt" + std::wstring(1, L'\0');
-    return list;
-}
+std::wstring list_of(size_t units) { return path_list(units, L"\x00e9t\x00e9.txt"); }
 
-std::vector<std::wstring> temp_files_left() {
-    std::vector<std::wstring> left;
-    for (const std::wstring& name : list_tree(vandel::remove_trailing_separator(temp_folder())))
-        if (name.rfind(L"tfn_", 0) == 0) left.push_back(name);
-    return left;
-}
-
-class zyuac_test : public sandbox_test {
+class zyuac_test : public private_temp_test {
 protected:
-    // A temporary folder of the test's own: only files this test's processes wrote can be there.
-    std::wstring make_temp() {
-        make_dirs(sb.path(L"tmp"));
-        return sb.path(L"tmp");
-    }
-    scoped_temp_folder temp{make_temp()};
-
     // Places zyuac.exe (and, unless told otherwise, the stand-in with its exit codes) in the
     // sandbox, as they lie together in the program folder.
     void install(const std::vector<int>& exit_codes, bool with_zygui = true) {
