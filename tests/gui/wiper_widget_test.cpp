@@ -104,7 +104,11 @@ protected:
             pause->click();
             return false;
         }, 20000));
-        if (!w.view().paused && !w.view().ended()) pause->click();
+        if (w.view().paused || w.view().ended()) return;
+        pause->click();
+        // The worker takes the pause at its next hand-over, which the clock allows at once:
+        // it must not run on to the file's end before the test acts.
+        clock.advance(100);
     }
 
     olvex::job_sound_player previous_player_ = nullptr;

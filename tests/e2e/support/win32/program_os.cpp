@@ -4,6 +4,8 @@
 #include "tests/support/sandbox.h"
 #include "vandel/win32/windows.h"
 
+#include <string>
+
 namespace oblivar::test {
 
 namespace {
@@ -37,6 +39,7 @@ HANDLE inheritable(const std::wstring& path, bool write) {
 struct running_program::os_state {
     PROCESS_INFORMATION pi{};
     bool started = false;
+    DWORD start_error = 0;  // of the last refused start
     HANDLE input = nullptr;  // the pipe's end to write, when piped
 };
 
@@ -77,9 +80,14 @@ running_program::running_program(const std::wstring& program, const std::vector<
     si.hStdInput = in;
     si.hStdOutput = out;
     si.hStdError = out;
-    os_->started = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
-                   CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                  nullptr, &si, &os_->pi);
+    // A heavily loaded Wine has refused a start now and then: a refused start is tried again.
+    for (int attempt = 0; attempt < 3 && !os_->started && in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE;
+         ++attempt) {
+        if (attempt > 0) Sleep(200);
+        os_->started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                      nullptr, nullptr, &si, &os_->pi);
+        if (!os_->started) os_->start_error = GetLastError();
+    }
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
     if (piped) write_input(input);
@@ -135,6 +143,7 @@ bool running_program::interrupt(int code) {
 
 program_result running_program::wait(int timeout_s) {
     program_result result;
+    if (!os_->started) result.output = "(not started: error " + std::to_string(os_->start_error) + ")";
     if (!os_->started || waited_) return result;
     if (WaitForSingleObject(os_->pi.hProcess, static_cast<DWORD>(timeout_s) * 1000) != WAIT_OBJECT_0) {
         TerminateProcess(os_->pi.hProcess, 1);
