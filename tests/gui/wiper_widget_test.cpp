@@ -19,6 +19,7 @@
 #include "tests/support/manual_clock.h"
 #include "tests/support/mount.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/sandbox_trash.h"
 #include "engine/drives.h"
 #include "vandel/files.h"
 #include "vandel/lock_file.h"
@@ -358,15 +359,8 @@ TEST_F(WiperWidgetTest, TrashJobEmptiesTheSandboxTrash) {
 #ifdef _WIN32
     GTEST_SKIP() << "the Trash is a freedesktop folder";
 #else
-    scoped_env home("HOME", sb.path(L"home"));
-    scoped_env data("XDG_DATA_HOME", sb.path(L"home/.local/share"));
-    const std::wstring trash = sb.path(L"home/.local/share/Trash");
-    make_dirs(trash + L"/files/dir");
-    make_dirs(trash + L"/info");
-    write_bytes(trash + L"/files/a.txt", "a");
-    write_bytes(trash + L"/files/dir/b.txt", "b");
-    write_bytes(trash + L"/info/a.txt.trashinfo", "[Trash Info]\n");
-    write_bytes(sb.path(L"other.txt"), "other");
+    const sandbox_trash sandbox_bin(sb);
+    const std::wstring& trash = sandbox_bin.folder;
     // The bin of the sandbox's volume must be the sandbox's Trash, or nothing runs.
     ASSERT_EQ(olvex::recycler_folder(sb.root()), trash + L"/");
     sb.require_inside(trash);

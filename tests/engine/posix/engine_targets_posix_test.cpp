@@ -3,9 +3,9 @@
 #include "engine/drives.h"
 #include "engine/engine.h"
 #include "tests/engine/job_runner.h"
-#include "tests/support/env.h"
 #include "tests/support/mount.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/sandbox_trash.h"
 #include "vandel/files.h"
 
 #include <gtest/gtest.h>
@@ -53,16 +53,8 @@ TEST(EngineFreeSpacePosix, AFolderThatIsNotThereFailsTheAnalysis) {
 
 TEST(EngineRecycleBinPosix, WipesTheUsersTrash) {
     sandbox sb;
-    scoped_env home("HOME", sb.path(L"home"));
-    scoped_env data("XDG_DATA_HOME", sb.path(L"home/.local/share"));
-    const std::wstring trash = sb.path(L"home/.local/share/Trash");
-    make_dirs(trash + L"/files/dir");
-    make_dirs(trash + L"/info");
-    write_bytes(trash + L"/files/a.txt", "a");
-    write_bytes(trash + L"/files/dir/b.txt", "b");
-    write_bytes(trash + L"/info/a.txt.trashinfo", "[Trash Info]\n");
-    write_bytes(trash + L"/info/dir.trashinfo", "[Trash Info]\n");
-    write_bytes(sb.path(L"other.txt"), "other");
+    const sandbox_trash sandbox_bin(sb);
+    const std::wstring& trash = sandbox_bin.folder;
     // The bin of the sandbox's volume must be the sandbox's Trash, or nothing runs.
     const std::wstring bin = olvex::recycler_folder(sb.root());
     ASSERT_EQ(bin, trash + L"/");
