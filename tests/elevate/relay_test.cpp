@@ -154,15 +154,7 @@ TEST_F(relay, a_list_file_that_gives_no_whole_list_starts_nothing) {
     recording_launcher launcher({0});
     const std::wstring folder = temp_folder();
     const std::wstring oversized = folder + L"tfn_00000001.tmp";
-    {
-        vandel::file_stream f(oversized, vandel::open_create_new);
-        const uint32_t count = max_temp_file_bytes + 2;
-        const char header[4] = {static_cast<char>(count), static_cast<char>(count >> 8), static_cast<char>(count >> 16),
-                                static_cast<char>(count >> 24)};
-        ASSERT_EQ(f.write(header, 4), 4);
-        const std::string body(count, 'a');
-        ASSERT_EQ(f.write(body.data(), static_cast<int64_t>(body.size())), static_cast<int64_t>(body.size()));
-    }
+    ASSERT_TRUE(write_oversized_list_file(oversized));
     const std::wstring damaged = folder + L"tfn_00000002.tmp";
     write_bytes(damaged, std::string("\x06\x00\x00\x00" "a\0b\0", 8));  // announces more than it holds
     const std::vector<std::wstring> rows[] = {

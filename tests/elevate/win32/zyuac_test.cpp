@@ -106,15 +106,7 @@ TEST_F(zyuac_test, an_oversized_list_file_gives_minus_one_without_a_launch) {
     install({0});
     command_bridge sender(L".tmp");
     const std::wstring name = sender.temp_file_name();
-    {
-        vandel::file_stream f(name, vandel::open_create_new);
-        const uint32_t count = max_temp_file_bytes + 2;
-        const char header[4] = {static_cast<char>(count), static_cast<char>(count >> 8), static_cast<char>(count >> 16),
-                                static_cast<char>(count >> 24)};
-        ASSERT_EQ(f.write(header, 4), 4);
-        const std::string body(count, 'a');
-        ASSERT_EQ(f.write(body.data(), static_cast<int64_t>(body.size())), static_cast<int64_t>(body.size()));
-    }
+    ASSERT_TRUE(write_oversized_list_file(name));
     EXPECT_EQ(run_zyuac(L"-cmd 901 -tfn " + command_bridge::escape_value(name)), -1);
     EXPECT_TRUE(standin_runs(sb.root()).empty());
     EXPECT_TRUE(temp_files_left().empty());
