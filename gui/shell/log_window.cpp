@@ -13,6 +13,8 @@
 #include "vandel/strings.h"
 
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -25,14 +27,65 @@
 
 namespace olvex {
 
-QPoint log_window_position(const QRect& other, int own_width, int screen_width) {
-    if (screen_width < other.x() + other.width() + own_width + 30)
-        return {std::max(0, other.x() - own_width - 60), std::max(0, other.y())};
-    return {other.x() + other.width() + 30, std::max(0, other.y())};
+namespace {
+
+// What a window's frame adds to its size: nothing before the window first had a frame.
+QSize frame_extra(const QWidget* w) { return w->frameGeometry().size() - w->size(); }
+
+// The screen that holds most of r, as far as its centre tells; the primary one for a place that
+// lies on none.
+const QScreen* screen_for(const QRect& r) {
+    if (QScreen* screen = QGuiApplication::screenAt(r.center())) return screen;
+    return QGuiApplication::primaryScreen();
 }
 
-LogWindow::LogWindow() : QDialog(nullptr), ui_(std::make_unique<Ui::log_form>()) {
+}  // namespace
+
+QRect fit_into_screen(const QRect& r, const QRect& screen) {
+    const int w = std::min(r.width(), screen.width()), h = std::min(r.height(), screen.height());
+    const int x = std::max(screen.x(), std::min(r.x(), screen.x() + screen.width() - w));
+    const int y = std::max(screen.y(), std::min(r.y(), screen.y() + screen.height() - h));
+    return {x, y, w, h};
+}
+
+QPoint log_window_position(const QRect& other, const QSize& own, const QRect& screen) {
+    const int gap = 30;
+    const int screen_right = screen.x() + screen.width(), other_right = other.x() + other.width();
+    const int right = other_right + gap, left = other.x() - gap - own.width();
+    int x;
+    if (right + own.width() <= screen_right)
+        x = right;
+    else if (left >= screen.x())
+        x = left;
+    else
+        // Neither side has room: cover as little of the other window as the screen allows.
+        x = screen_right - other_right >= other.x() - screen.x() ? screen_right - own.width() : screen.x();
+    return fit_into_screen(QRect(QPoint(x, other.y()), own), screen).topLeft();
+}
+
+QFont fixed_pitch_font() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontInfo(font).fixedPitch()) return font;
+    // The platform's choice is missing (Wine has no "Courier New"): any scalable fixed-pitch
+    // family, the common ones first so the choice doesn't hang on the order fonts are listed in.
+    const QFontDatabase db;
+    QStringList candidates = {QStringLiteral("Consolas"),         QStringLiteral("Lucida Console"),
+                              QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                              QStringLiteral("Noto Sans Mono"),   QStringLiteral("Cousine")};
+    candidates += db.families();
+    for (const QString& family : candidates) {
+        if (!db.hasFamily(family) || !db.isFixedPitch(family) || !db.isSmoothlyScalable(family) ||
+            db.writingSystems(family).contains(QFontDatabase::Symbol))
+            continue;
+        font.setFamily(family);
+        if (QFontInfo(font).fixedPitch()) return font;
+    }
+    return font;
+}
+
+LogWindow::LogWindow() : QDialog(nullptr, Qt::WindowCloseButtonHint), ui_(std::make_unique<Ui::log_form>()) {
     ui_->setupUi(this);
+    ui_->text_edit->setFont(fixed_pitch_font());
     setWindowIcon(QIcon(QStringLiteral(":/main/menu_log.png")));
     resize(450, 450);
     ui_->copy_btn->setEnabled(false);
@@ -108,9 +161,27 @@ std::wstring LogWindow::log_file_path() const { return log_.is_open() ? log_.pat
 
 void LogWindow::place_beside(QWidget* other) {
     if (!other) return;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const int screen_width = screen ? screen->geometry().width() : 0;
-    move(log_window_position(other->geometry(), width(), screen_width));
+    const QRect frame = other->frameGeometry();
+    const QScreen* screen = screen_for(frame);
+    if (!screen) return;
+    // Before its first show this window has no frame yet; it gets one like other's.
+    QSize extra = frame_extra(this);
+    if (extra.isNull()) extra = frame_extra(other);
+    move(log_window_position(frame, size() + extra, screen->availableGeometry()));
+}
+
+void LogWindow::place_at(const QPoint& pos, const QSize& size) {
+    if (size.isValid()) resize(size);
+    const QSize extra = frame_extra(this);
+    const QRect wanted(pos, this->size() + extra);
+    const QScreen* screen = screen_for(wanted);
+    if (!screen) {
+        move(pos);
+        return;
+    }
+    const QRect placed = fit_into_screen(wanted, screen->availableGeometry());
+    if (placed.size() != wanted.size()) resize(placed.size() - extra);
+    move(placed.topLeft());
 }
 
 bool LogWindow::save_to(const QString& path) {

@@ -5,8 +5,10 @@
 #include "vandel/file_stream.h"
 
 #include <QDialog>
+#include <QFont>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <memory>
@@ -20,9 +22,16 @@ namespace olvex {
 
 class engine;
 
-// Returns where a window own_width wide goes beside other on a screen screen_width wide: right
-// of it with a gap of 30, or, where that doesn't fit, left of it (never left of x 0).
-QPoint log_window_position(const QRect& other, int own_width, int screen_width);
+// Returns the top-left corner for a window of size own (frame included) beside other (its
+// frame) on a screen whose free area is screen: right of other with a gap of 30 where that fits,
+// else left of it where that fits, else against the screen's edge on the side with more room.
+// The window lies inside screen wherever it fits in it at all.
+QPoint log_window_position(const QRect& other, const QSize& own, const QRect& screen);
+// Returns r moved, and cut to the screen's size where larger, so that it lies inside screen.
+QRect fit_into_screen(const QRect& r, const QRect& screen);
+// Returns a font whose characters all have one width (the log's columns line up): the
+// platform's fixed-pitch font, or else an installed fixed-pitch family.
+QFont fixed_pitch_font();
 
 class LogWindow : public QDialog {
     Q_OBJECT
@@ -39,8 +48,11 @@ public:
     void start_new_log();
     // The job ended: the next lines go to a new file.
     void close_log_file();
-    // Moves the window beside other (nothing when null).
+    // Moves the window beside other, inside other's screen (nothing when null).
     void place_beside(QWidget* other);
+    // Puts the window at pos with size (when valid), moved and cut to lie inside the screen that
+    // holds it, or the primary screen when none does.
+    void place_at(const QPoint& pos, const QSize& size);
     // Whether the window was ever shown.
     bool shown_once() const { return shown_once_; }
 

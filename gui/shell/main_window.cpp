@@ -219,9 +219,8 @@ void MainWindow::apply_geometry() {
     y = st.get_logwin_posy();
     if (!stored_position(x, y)) return;
     if (LogWindow* log = job_->log_window()) {
-        log->move(x, y);
-        const int32_t w = st.get_logwin_width(), h = st.get_logwin_height();
-        if (w >= 0 && h >= 0) log->resize(w, h);
+        // The screens may have changed since: it comes back inside one.
+        log->place_at(QPoint(x, y), QSize(st.get_logwin_width(), st.get_logwin_height()));
         log->show();
     }
     st.set_logwin_geometry(-1, -1, -1, -1);

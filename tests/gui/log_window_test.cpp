@@ -18,6 +18,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
@@ -211,21 +215,81 @@ TEST_F(LogWin, SelectCopyAndEscape) {
     EXPECT_FALSE(win.isVisible());
 }
 
-TEST(LogWindowPlace, BesideTheOtherWindowOrLeftOfIt) {
+TEST(LogWindowPlace, BesideTheOtherWindowAndInsideTheScreen) {
+    const QSize own(450, 450);
+    const QRect full(0, 0, 1920, 1080), small(0, 0, 1280, 800);
     struct row {
         QRect other;
-        int screen_width;
+        QRect screen;
         QPoint expected;
     };
     const row rows[] = {
-        {{100, 50, 600, 400}, 1920, {730, 50}},    // room on the right
-        {{100, 50, 600, 400}, 1000, {0, 50}},      // too narrow: left, never below x 0
-        {{900, 80, 600, 400}, 1400, {390, 80}},    // too narrow: left of it
-        {{100, -20, 600, 400}, 1920, {730, 0}},    // never above the screen
-        {{100, 50, 600, 400}, 1180, {730, 50}},    // exactly fits
+        {{100, 50, 600, 400}, full, {730, 50}},                   // room on the right
+        {{100, 50, 600, 400}, {0, 0, 1180, 1080}, {730, 50}},     // exactly fits on the right
+        {{900, 80, 600, 400}, {0, 0, 1600, 1080}, {420, 80}},     // left of it
+        {{200, 100, 700, 500}, small, {830, 100}},                // no room: the side with more of it
+        {{400, 100, 700, 500}, small, {0, 100}},                  //   (here the left)
+        {{100, 900, 600, 400}, full, {730, 630}},                 // near the bottom: lifted onto the screen
+        {{100, -20, 600, 400}, full, {730, 0}},                   // never above the screen
+        {{100, 0, 600, 400}, {0, 40, 1920, 1040}, {730, 40}},     // a panel at the top keeps its room
+        {{2000, 100, 600, 400}, {1920, 0, 1280, 1024}, {2630, 100}},  // a second screen to the right
+        {{2300, 100, 600, 400}, {1920, 0, 1280, 1024}, {1920, 100}},
     };
     for (const row& r : rows)
-        EXPECT_EQ(olvex::log_window_position(r.other, 450, r.screen_width), r.expected) << r.screen_width;
+        EXPECT_EQ(olvex::log_window_position(r.other, own, r.screen), r.expected) << r.other.x() << "," << r.other.y();
+}
+
+TEST(LogWindowPlace, FitIntoScreen) {
+    const QRect screen(0, 0, 1920, 1080);
+    struct row {
+        QRect wanted;
+        QRect expected;
+    };
+    const row rows[] = {
+        {{40, 50, 500, 300}, {40, 50, 500, 300}},         // inside: unchanged
+        {{5000, 4000, 500, 300}, {1420, 780, 500, 300}},  // off to the right and below
+        {{-600, -50, 500, 300}, {0, 0, 500, 300}},        // off to the left and above
+        {{10, 10, 3000, 2000}, {0, 0, 1920, 1080}},       // larger than the screen
+    };
+    for (const row& r : rows) EXPECT_EQ(olvex::fit_into_screen(r.wanted, screen), r.expected) << r.wanted.x();
+    EXPECT_EQ(olvex::fit_into_screen({3000, 50, 500, 300}, {1920, 0, 1280, 1024}), QRect(2700, 50, 500, 300));
+}
+
+// On the real screen: beside the main window without covering it when the room on one side is
+// enough, and never below the screen's edge; a stored place off every screen comes back on one.
+TEST(LogWindowPlace, RealWindowsStayOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_GE(screen.width(), 700);
+    ASSERT_GE(screen.height(), 500);
+    QWidget main;
+    main.setGeometry(screen.x() + 100, screen.y() + screen.height() - 200, screen.width() - 100 - 450 - 10, 200);
+    main.show();
+    LogWindow log;
+    ASSERT_EQ(log.size(), QSize(450, 450));
+    log.place_beside(&main);
+    EXPECT_TRUE(screen.contains(log.frameGeometry())) << log.x() << "," << log.y();
+    EXPECT_FALSE(log.frameGeometry().intersects(main.frameGeometry())) << log.x() << "," << log.y();
+
+    log.place_at(screen.bottomRight() + QPoint(3000, 2000), QSize(500, 300));
+    EXPECT_EQ(log.size(), QSize(500, 300));
+    EXPECT_TRUE(screen.contains(log.frameGeometry())) << log.x() << "," << log.y();
+    log.place_at(QPoint(screen.x() + 10, screen.y() + 20), QSize(-1, -1));
+    EXPECT_EQ(log.pos(), QPoint(screen.x() + 10, screen.y() + 20));
+    EXPECT_EQ(log.size(), QSize(500, 300)) << "no stored size keeps the size";
+}
+
+// A log window has a close button and no help button, and its text lines up in columns on
+// every platform.
+TEST(LogWindowLook, CloseButtonOnlyAndFixedPitchText) {
+    LogWindow log;
+    EXPECT_EQ(log.windowFlags() & Qt::WindowCloseButtonHint, Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(log.windowFlags() & Qt::WindowContextHelpButtonHint);
+    const QFont font = log.findChild<QPlainTextEdit*>(QStringLiteral("text_edit"))->font();
+    const QFontMetrics metrics(font);
+    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << QFontInfo(font).family().toStdString();
+    EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("iiiiiiiiii")), metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMM")))
+        << QFontInfo(font).family().toStdString();
+    EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("----------")), metrics.horizontalAdvance(QStringLiteral("WWWWWWWWWW")));
 }
 
 }  // namespace
