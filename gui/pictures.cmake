@@ -34,7 +34,7 @@ foreach(name zyicon zyadmin shield_left shield_right state_default_lbk state_def
              state_check state_error state_pause state_warning sd_none sd_logoff sd_pwroff)
   picture(main/${name}.png ${images}/${name}.svg 64 64)
 endforeach()
-picture(main/about_bkgd.png ${images}/about_bkgd.svg 650 200)
+picture(main/about_bkgd.png ${images}/about_bkgd.svg 900 600)
 foreach(name pdlg_left_arrow pdlg_right_arrow pdlg_up_arrow pdlg_my_pc pdlg_home_folder pdlg_icon_view
              ddlg_icon_view)
   picture(${name}.png ${images}/${name}.svg 24 24)

@@ -93,6 +93,7 @@ void AboutBase::place_image() {
         scaled_ = QPixmap();
         return;
     }
+    const int h = ui_->inner_layout->contentsMargins().top() + ui_->upper_lab->height();
     switch (image_scaling_) {
     case 1:
         scaled_ = image_.scaledToWidth(width(), Qt::SmoothTransformation);
@@ -103,6 +104,9 @@ void AboutBase::place_image() {
     case 3:
         scaled_ = image_.scaled(ui_->upper_lab->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
         break;
+    case 4:
+        scaled_ = image_.scaled(QSize(width(), h), Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        break;
     default:
         scaled_ = image_;
         break;
@@ -112,12 +116,16 @@ void AboutBase::place_image() {
         x = width() - scaled_.width();
     else if (image_alignment_ & Qt::AlignHCenter)
         x = (width() - scaled_.width()) / 2;
-    const int h = ui_->inner_layout->contentsMargins().top() + ui_->upper_lab->height();
     int y = 0;
     if (image_alignment_ & Qt::AlignBottom)
         y = h - scaled_.height();
     else if (image_alignment_ & Qt::AlignVCenter)
         y = (h - scaled_.height()) / 2;
+    if (image_scaling_ == 4) {
+        // What sticks out past the header would lie under the body's text.
+        scaled_ = scaled_.copy(-x, -y, width(), h);
+        x = y = 0;
+    }
     image_pos_ = QPoint(x, y);
 }
 
@@ -175,7 +183,8 @@ AboutDialog::AboutDialog(QWidget* parent) : AboutBase(parent) {
     set_value(QStringLiteral("$(LINK_URL)"),
               web_page_url(web_page::home).toString(QUrl::FullyEncoded).toHtmlEscaped());
     set_header_alignment(Qt::AlignLeft | Qt::AlignBottom);
-    set_image_scaling(1);
+    // The header grows with the room the body leaves: the banner fills it at any size.
+    set_image_scaling(4);
     set_image_alignment(Qt::AlignRight | Qt::AlignTop);
     set_background(theme_color(theme_background));
     set_title_color(theme_color(theme_strong_text));

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QPixmap>
+#include <QRect>
 #include <QString>
 
 #include <map>
@@ -26,7 +27,8 @@ public:
     void set_header_image(const QPixmap& image);
     // Where the image sits (Qt alignment flags).
     void set_image_alignment(int flags);
-    // 0 none, 1 to the dialog's width, 2 to the header's height, 3 into the header's size.
+    // 0 none, 1 to the dialog's width, 2 to the header's height, 3 into the header's size,
+    // 4 over the whole header (the dialog's width and the header's height), cut to it.
     void set_image_scaling(int mode);
     void set_title_color(const QColor& color);
     void set_version_color(const QColor& color);
@@ -35,6 +37,8 @@ public:
     // Sets the value of a placeholder such as "$(PRODUCT_NAME)".
     void set_value(const QString& placeholder, const QString& text);
     void set_header_alignment(int flags);
+    // Where the header image was drawn at the last show; empty without one.
+    QRect image_geometry() const { return QRect(image_pos_, scaled_.size()); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -41,7 +41,7 @@ const std::vector<picture_resource>& program_pictures() {
         {":/main/sd_none.png", 64, 64},
         {":/main/sd_logoff.png", 64, 64},
         {":/main/sd_pwroff.png", 64, 64},
-        {":/main/about_bkgd.png", 650, 200},
+        {":/main/about_bkgd.png", 900, 600},
         // The animator's frames.
         {":/main/device_idx0.png", 64, 64},
         {":/main/device_idx1.png", 64, 64},

@@ -4,6 +4,9 @@
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/web_pages.h"
 #include "tests/gui/gui_test.h"
+#include "tests/support/child.h"
+#include "tests/support/env.h"
+#include "vandel/convert.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -42,7 +45,7 @@ TEST(AboutBox, PlaceholdersAndColoursFillBothTemplates) {
     EXPECT_FALSE(body.contains(QStringLiteral("$(")));
 }
 
-TEST(AboutBox, ProgramValuesSizeAndLanguage) {
+TEST(AboutBox, ProgramValuesAndLanguage) {
     olvex::init_gui_resources();
     table_scope scope;
     ASSERT_EQ(load_table("KEY: ABOUT_WIN_TITLE\nLANG: en\nTEXT: About\nLANG: de\nTEXT: Info\n"
@@ -51,9 +54,6 @@ TEST(AboutBox, ProgramValuesSizeAndLanguage) {
     QInterlang translator;
     QCoreApplication::installTranslator(&translator);
     AboutDialog box(nullptr);
-    const int dpi = static_cast<int>(QGuiApplication::primaryScreen()->logicalDotsPerInchY());
-    EXPECT_EQ(box.minimumSize(), QSize(dpi * 325 / 96, dpi * 350 / 96));
-    EXPECT_EQ(box.maximumSize(), box.minimumSize());
     EXPECT_EQ(box.windowTitle(), QStringLiteral("About"));
     box.show();
     const QString body = box.findChild<QLabel*>("lower_lab")->text();
@@ -67,6 +67,36 @@ TEST(AboutBox, ProgramValuesSizeAndLanguage) {
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(box.windowTitle(), QStringLiteral("Info"));
     QCoreApplication::removeTranslator(&translator);
+}
+
+// The box's size follows the screen's dots per inch and can't be changed; its banner covers the
+// whole header above the body, however high the body leaves it. A process's screen resolution
+// is fixed: each one runs in a process of its own.
+TEST(AboutBox, SizeAndBannerAt96AndAt144DotsPerInch) {
+    for (const wchar_t* dpi : {L"96", L"144"}) {
+        scoped_env resolution("QT_FONT_DPI", std::wstring(dpi));
+        EXPECT_EQ(run_child_test("AboutBoxChild.SizeAndBanner"), 0) << vandel::to_utf8(dpi, '?');
+    }
+}
+
+TEST(AboutBoxChild, SizeAndBanner) {
+    if (!is_child_test()) GTEST_SKIP() << "runs as the child of AboutBox.SizeAndBannerAt96AndAt144DotsPerInch";
+    const int dpi = static_cast<int>(QGuiApplication::primaryScreen()->logicalDotsPerInchY());
+    ASSERT_TRUE(dpi == 96 || dpi == 144) << dpi;
+    const QSize expected = dpi == 96 ? QSize(325, 350) : QSize(487, 525);
+    olvex::init_gui_resources();
+    table_scope scope;
+    ASSERT_EQ(load_shipped_languages(), L"");
+    AboutDialog box(nullptr);
+    box.show();
+    EXPECT_EQ(box.size(), expected);
+    EXPECT_EQ(box.minimumSize(), expected);
+    EXPECT_EQ(box.maximumSize(), expected);
+    const QLabel* header = box.findChild<QLabel*>("upper_lab");
+    const QLabel* body = box.findChild<QLabel*>("lower_lab");
+    ASSERT_TRUE(header && body);
+    EXPECT_EQ(box.image_geometry(), QRect(0, 0, expected.width(), header->geometry().bottom() + 1));
+    EXPECT_LT(header->geometry().bottom(), body->geometry().top());
 }
 
 TEST(AboutBox, CentredOnItsWindowAndWithoutOneWhereItWasPut) {

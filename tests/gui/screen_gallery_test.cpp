@@ -21,6 +21,8 @@
 #include "tests/e2e/support/program.h"
 #include "tests/gui/gui_test.h"
 #include "tests/services/session_recorder.h"
+#include "tests/support/child.h"
+#include "tests/support/env.h"
 #include "tests/support/fake_registry.h"
 #include "tests/support/image_targets.h"
 #include "tests/support/sandbox.h"
@@ -29,12 +31,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTimerEvent>
@@ -345,9 +349,22 @@ TEST_F(ScreenGallery, OptionsTabs) {
     }
 }
 
+// The about box, also at 96 and 144 dots per inch: each drawn by a process with that resolution.
 TEST_F(ScreenGallery, AboutBox) {
     olvex::AboutDialog about(nullptr);
     save(about, QStringLiteral("about_box"));
+    for (const wchar_t* dpi : {L"96", L"144"}) {
+        scoped_env resolution("QT_FONT_DPI", std::wstring(dpi));
+        EXPECT_EQ(run_child_test("ScreenGalleryChild.AboutBox"), 0);
+    }
+}
+
+using ScreenGalleryChild = ScreenGallery;
+
+TEST_F(ScreenGalleryChild, AboutBox) {
+    if (!is_child_test()) GTEST_SKIP() << "runs as the child of ScreenGallery.AboutBox";
+    olvex::AboutDialog about(nullptr);
+    save(about, QStringLiteral("about_box_%1dpi").arg(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
 }
 
 // The main window with its menu and tool bar, and in dialog mode with the job window alone, on
