@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -289,6 +290,36 @@ TEST_F(Options, LogFolderStatusAndSaving) {
     EXPECT_EQ(location->text(), olvex::to_qstring(folder));
 }
 
+// On the Logging tab each control stands right under its heading, lined up with it, and the
+// status reads at the size of the texts around it.
+TEST_F(Options, LoggingTabHeadingsStandOverTheirControls) {
+    OptionsDialog d(nullptr);
+    auto* tabs = child<QTabWidget>(d, "page_tab");
+    QWidget* tab = child<QWidget>(d, "log_tab");
+    tabs->setCurrentWidget(tab);
+    d.show();
+    const struct {
+        const char* heading;
+        const char* control;
+    } pairs[] = {{"warn_log_lab_2", "log_info_lab"},
+                 {"output_lab", "location_edit"},
+                 {"clear_log_lab", "loglife_cmb"},
+                 {"maxlog_lab", "maxlog_cmb"}};
+    for (const auto& p : pairs) {
+        const QWidget* heading = child<QWidget>(d, p.heading);
+        const QWidget* control = child<QWidget>(d, p.control);
+        const QRect h(heading->mapTo(tab, QPoint(0, 0)), heading->size());
+        const QRect c(control->mapTo(tab, QPoint(0, 0)), control->size());
+        EXPECT_EQ(c.left(), h.left()) << p.control;
+        EXPECT_GT(c.top(), h.bottom()) << p.control;
+        EXPECT_LE(c.top() - h.bottom(), 12) << p.control;
+        EXPECT_GE(c.height(), control->minimumSizeHint().height()) << p.control;
+    }
+    const QFontInfo status(child<QLabel>(d, "log_info_lab")->font());
+    const QFontInfo heading(child<QLabel>(d, "warn_log_lab_2")->font());
+    EXPECT_EQ(status.pixelSize(), heading.pixelSize());
+}
+
 TEST_F(Options, ApplyChangesTheLanguageAndTellsTheMainWindow) {
     ASSERT_TRUE(stored().close());
     fake_main_window main;
@@ -333,14 +364,18 @@ TEST_F(Options, AFailedWriteIsReported) {
 }
 
 TEST_F(Options, DialogModeAndPortableCopy) {
-    // A request from Explorer: no toolbar tab and no Apply button.
+    // A request from Explorer: no toolbar tab and no Apply button; the tab titles are still the
+    // language's own, not the form's.
+    ASSERT_EQ(load_table(texts, L"de"), 0);
     app().set_request(olvex::decode_request(0x111, L"", L"", false));
     ASSERT_TRUE(app().is_dialog_mode());
     OptionsDialog explorer(nullptr);
     auto* tabs = child<QTabWidget>(explorer, "page_tab");
     EXPECT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->indexOf(child<QWidget>(explorer, "toobar_tab")), -1);
-    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Wiping"));
+    EXPECT_EQ(tabs->indexOf(child<QWidget>(explorer, "wipe_tab")), 1);
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Loeschen"));
+    ASSERT_EQ(load_table(texts), 0);
     EXPECT_FALSE(child<QPushButton>(explorer, "apply_btn")->isVisibleTo(&explorer));
     app().set_request(olvex::start_request{});
     OptionsDialog installed(nullptr);
