@@ -318,15 +318,14 @@ void LinkWidget::build_row(link_entry& e, bool show) {
 
 int LinkWidget::row_capacity() const {
     if (fixed_rows_ > 0) return fixed_rows_;
+    // The rows get what the heading and the navigation row leave; a row more than fits would
+    // squeeze them all.
     int room = contentsRect().height();
-    const QMargins top = ui_->top_layout->contentsMargins();
-    room -= top.top() + top.bottom();
-    if (navigation_visible_) {
-        const QMargins nav = ui_->nav_layout->contentsMargins();
-        room -= nav.top() + nav.bottom();
-    }
-    const int per_row = ui_->lab_layout->spacing() + fontMetrics().height();
-    return std::max(1, room / std::max(1, per_row));
+    for (const QLayout* above : {static_cast<QLayout*>(ui_->top_layout), static_cast<QLayout*>(ui_->top_layout_2)})
+        if (!above->isEmpty()) room -= above->sizeHint().height();
+    const int spacing = ui_->lab_layout->spacing();
+    const int per_row = spacing + fontMetrics().height();
+    return std::max(1, (room + spacing) / std::max(1, per_row));
 }
 
 void LinkWidget::lay_out_rows() {

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QImage>
 #include <QMenu>
 #include <QTimerEvent>
 #include <QToolButton>
@@ -335,12 +336,22 @@ TEST(ZyCommerce, HiddenWhenInstalledOneBannerWhenPortable) {
     EXPECT_EQ(banner->url(), olvex::web_page_url(olvex::web_page::product).toString());
     EXPECT_TRUE(portable->text().isEmpty());
 
-    // The same theme again changes nothing; a dark one builds the banner anew.
+    // The same theme again changes nothing; a dark one builds the banner anew with the dark
+    // theme's picture, and the white one brings the first picture back.
+    const QImage light = banner->pixmap(Qt::ReturnByValue).toImage();
     portable->apply_theme();
     EXPECT_EQ(portable->row_link(0), banner);
     app.settings().set_theme_color(olvex::theme_dark);
     portable->apply_theme();
     ASSERT_TRUE(portable->row_link(0));
+    EXPECT_EQ(portable->ad_count(), 1);
+    const QImage dark = portable->row_link(0)->pixmap(Qt::ReturnByValue).toImage();
+    EXPECT_EQ(dark.size(), light.size());
+    EXPECT_NE(dark, light);
+    app.settings().set_theme_color(olvex::theme_white);
+    portable->apply_theme();
+    ASSERT_TRUE(portable->row_link(0));
+    EXPECT_EQ(portable->row_link(0)->pixmap(Qt::ReturnByValue).toImage(), light);
     EXPECT_EQ(portable->ad_count(), 1);
 
     app.settings().set_theme_color(was_theme);

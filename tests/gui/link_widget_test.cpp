@@ -302,8 +302,7 @@ TEST(LinkWidget, SubmenusAreSharedAndGoWithTheirLastEntry) {
 }
 
 TEST(LinkWidget, RowsUpToTheCapacityInListOrder) {
-    QWidget host;  // a top-level panel could not be made lower than its layout
-    auto& panel = *new LinkWidget(&host);
+    LinkWidget panel;
     panel.set_fixed_rows(2);
     for (const char* text : {"a", "b", "c"}) panel.add_entry(make(olvex::entry_link, text, "https://example.org/"));
     panel.add_entry(make(olvex::entry_menu_item, "menu"));
@@ -318,20 +317,41 @@ TEST(LinkWidget, RowsUpToTheCapacityInListOrder) {
     ASSERT_TRUE(panel.row_link(0) && panel.row_link(1));
     EXPECT_EQ(panel.row_link(1)->link_text(), QStringLiteral("c"));
 
-    panel.set_fixed_rows(0);
-    panel.resize(418, 207);
-    host.show();
-    QApplication::processEvents();
-    const int per_row = 4 + panel.fontMetrics().height();
-    EXPECT_EQ(panel.shown_rows(), std::min(2, std::max(1, panel.contentsRect().height() / per_row)));
-    panel.resize(418, per_row);
-    QApplication::processEvents();
-    EXPECT_EQ(panel.shown_rows(), 1);
-
     EXPECT_EQ(panel.remove_rows(), 2);
     EXPECT_EQ(panel.entry_count(), 1);
     EXPECT_EQ(panel.remove_menu_entries(), 1);
     EXPECT_EQ(panel.entry_count(), 0);
+}
+
+// Without a fixed count the panel shows as many rows as its height holds: each shown row lies
+// wholly inside the panel, and the room left under the last one would not hold another.
+TEST(LinkWidget, AutomaticRowsAreThoseThatFit) {
+    QWidget host;  // a top-level panel could not be made lower than its layout
+    auto& panel = *new LinkWidget(&host);
+    const int entries = 12;
+    for (int i = 0; i < entries; ++i) panel.add_entry(make(olvex::entry_link, QString::number(i), "https://example.org/"));
+    host.show();
+    int pitch = 0;
+    for (int height = 10; height <= 400; height += 7) {
+        panel.resize(300, height);
+        QApplication::processEvents();
+        const int shown = panel.shown_rows();
+        ASSERT_GE(shown, 1) << height;
+        for (int i = 0; i < entries; ++i) EXPECT_EQ(panel.row_link(i) != nullptr, i < shown) << height << " " << i;
+        const QRect last = panel.row_link(shown - 1)->geometry();
+        if (shown >= 2) pitch = last.top() - panel.row_link(shown - 2)->geometry().top();
+        if (shown > 1) {
+            EXPECT_LE(last.bottom(), panel.height() - 1) << height << ": the last row is cut";
+            EXPECT_EQ(last.height(), panel.row_link(shown - 1)->sizeHint().height()) << height << ": squeezed rows";
+        }
+        if (shown < entries && pitch > 0) {
+            EXPECT_GT(last.bottom() + pitch, panel.height() - 1) << height << ": room for one more";
+        }
+    }
+    EXPECT_GT(pitch, 0);
+    panel.resize(300, 2000);
+    QApplication::processEvents();
+    EXPECT_EQ(panel.shown_rows(), entries);
 }
 
 TEST(LinkWidget, ShufflePutsRowsAfterTheMenuEntries) {
