@@ -66,8 +66,8 @@ QPoint log_window_position(const QRect& other, const QSize& own, const QRect& sc
 QFont fixed_pitch_font() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (QFontInfo(font).fixedPitch()) return font;
-    // The platform's choice is missing (Wine has no "Courier New"): any scalable fixed-pitch
-    // family, the common ones first so the choice doesn't hang on the order fonts are listed in.
+    // The platform's choice is not installed everywhere: any scalable fixed-pitch family, the
+    // common ones first so the choice doesn't hang on the order fonts are listed in.
     const QFontDatabase db;
     QStringList candidates = {QStringLiteral("Consolas"),         QStringLiteral("Lucida Console"),
                               QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
