@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QToolBar>
@@ -243,12 +244,27 @@ TEST_F(MainWindowTest, DialogsRunModallyOverTheWindow) {
     }
 }
 
-TEST_F(MainWindowTest, TitleFollowsTheJobWindow) {
+// The title and the taskbar indicator follow each state change of the job window at once, not
+// at the title timer's next tick: no event loop runs here, so that timer never fires.
+TEST_F(MainWindowTest, TitleAndTaskbarFollowEveryStateChangeAtOnce) {
+    sandbox sb;
+    const std::wstring a = sb.path(L"a.txt");
+    write_bytes(a, "a");
+    sb.require_inside(a);
     std::unique_ptr<MainWindow> w = first_window();
-    w->setWindowTitle(QStringLiteral("stale"));
-    QTimerEvent tick(w->title_timer_id());
-    QApplication::sendEvent(w.get(), &tick);
-    EXPECT_EQ(w->windowTitle(), olvex::to_qstring(olvex::window_title(L"Oblivar", olvex::from_qstring(w->job_window()->state_caption()))));
+    w->on_create_timer();  // the taskbar button, as the start timer makes it
+    olvex::WiperWidget* job = w->job_window();
+    ASSERT_EQ(job->start_job(olvex::job_files, a), 0);
+    job->findChild<QPushButton*>(QStringLiteral("wipe_btn"))->click();
+    ASSERT_TRUE(job->job_engine().wait_while_busy(20000));
+    job->refresh(false);  // the poll that sees the end
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Oblivar (Done)"));
+    EXPECT_TRUE(w->indicator().visible);
+    EXPECT_EQ(w->indicator().value, 100);
+    job->findChild<QPushButton*>(QStringLiteral("reset_pause_btn"))->click();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Oblivar"));
+    EXPECT_FALSE(w->indicator().visible);
+    EXPECT_FALSE(path_exists(a));
 }
 
 // A portable copy starts no job from its command line.
