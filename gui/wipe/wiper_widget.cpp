@@ -21,7 +21,6 @@
 #include "services/session.h"
 #include "vandel/clock.h"
 
-#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
@@ -353,8 +352,9 @@ void WiperWidget::changeEvent(QEvent* event) {
 }
 
 void WiperWidget::fit_shutdown_combo() {
-    // Qt keeps a combo's minimum size hint from its first items, so a longer text in another
-    // language or font would be squeezed and elided, in the box and in its open list.
+    // The form's least width of 125 lets the layout squeeze the box below its contents (and Qt
+    // keeps its size hints from the first items): its items would be cut, in the box and in its
+    // open list.
     QComboBox* combo = ui_->shutdown_cmb;
     const QFontMetrics metrics = combo->fontMetrics();
     int text = 0;
@@ -369,9 +369,8 @@ void WiperWidget::fit_shutdown_combo() {
     option.iconSize = combo->iconSize();
     const QSize box = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option,
                                                       QSize(text, metrics.height()), combo);
+    // Its open list is as wide as the box, or wider where the style sizes it to its items.
     combo->setMinimumWidth(std::max(125, box.width()));
-    QAbstractItemView* list = combo->view();
-    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth());
 }
 
 void WiperWidget::retranslate(bool with_form) {

@@ -258,11 +258,11 @@ TEST_F(MainWindowTest, TitleAndTaskbarFollowEveryStateChangeAtOnce) {
     job->findChild<QPushButton*>(QStringLiteral("wipe_btn"))->click();
     ASSERT_TRUE(job->job_engine().wait_while_busy(20000));
     job->refresh(false);  // the poll that sees the end
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Oblivar (Done)"));
+    EXPECT_EQ(w->windowTitle().toStdString(), "Oblivar (Done)");
     EXPECT_TRUE(w->indicator().visible);
     EXPECT_EQ(w->indicator().value, 100);
     job->findChild<QPushButton*>(QStringLiteral("reset_pause_btn"))->click();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Oblivar"));
+    EXPECT_EQ(w->windowTitle().toStdString(), "Oblivar");
     EXPECT_FALSE(w->indicator().visible);
     EXPECT_FALSE(path_exists(a));
 }
