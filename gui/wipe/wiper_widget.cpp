@@ -21,6 +21,7 @@
 #include "services/session.h"
 #include "vandel/clock.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
@@ -29,6 +30,7 @@
 #include <QMessageBox>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QTimerEvent>
 
@@ -369,8 +371,21 @@ void WiperWidget::fit_shutdown_combo() {
     option.iconSize = combo->iconSize();
     const QSize box = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option,
                                                       QSize(text, metrics.height()), combo);
-    // Its open list is as wide as the box, or wider where the style sizes it to its items.
     combo->setMinimumWidth(std::max(125, box.width()));
+    // Where the style draws the open list as a menu, its items need a menu's margins, which are
+    // wider than the box's: without room for them the list cuts its own items.
+    int item = 0;
+    for (int i = 0; i < combo->count(); ++i) {
+        QStyleOptionMenuItem entry;
+        entry.initFrom(combo);
+        entry.text = combo->itemText(i);
+        entry.icon = combo->itemIcon(i);
+        entry.maxIconWidth = combo->iconSize().width() + 4;
+        const QSize contents(metrics.horizontalAdvance(entry.text), metrics.height());
+        item = std::max(item, combo->style()->sizeFromContents(QStyle::CT_MenuItem, &entry, contents, combo).width());
+    }
+    QAbstractItemView* list = combo->view();
+    list->setMinimumWidth(item + 2 * list->frameWidth());
 }
 
 void WiperWidget::retranslate(bool with_form) {

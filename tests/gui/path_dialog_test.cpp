@@ -234,7 +234,7 @@ TEST_F(PathPicker, SizesReadAsEverywhereInTheProgram) {
     open_folder(L"docs", 6);
     const QModelIndex file = dlg.model()->index(path(L"docs/scan.png")).siblingAtColumn(1);
     ASSERT_TRUE(wait_until([&] { return file.data().toString() != QStringLiteral("0 bytes"); }));
-    EXPECT_EQ(file.data().toString(), QStringLiteral("195.3 KB"));
+    EXPECT_EQ(file.data().toString().toStdString(), "195.3 KB");
     EXPECT_EQ(dlg.model()->index(path(L"docs/sub")).siblingAtColumn(1).data().toString(), QString());
     olvex::job_status one_file;
     one_file.total_bytes = 200000;

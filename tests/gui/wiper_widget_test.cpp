@@ -32,11 +32,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 #include <QProgressBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 #include <QtTest/QTest>
 
@@ -577,9 +579,13 @@ TEST_F(WiperWidgetTest, WhenDoneListFitsItsLongestItem) {
             return "the window is not laid out at its least size";
         if (combo->width() < combo->sizeHint().width())
             return "box " + std::to_string(combo->width()) + " < " + std::to_string(combo->sizeHint().width());
-        int need = 0;
-        for (int i = 0; i < combo->count(); ++i)
-            need = std::max(need, combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + combo->iconSize().width());
+        // A menu of the same items, which Qt sizes to show them whole, tells what they need.
+        QMenu menu;
+        menu.setStyle(combo->style());
+        for (int i = 0; i < combo->count(); ++i) menu.addAction(combo->itemIcon(i), combo->itemText(i));
+        QStyle* style = combo->style();
+        const int need = menu.sizeHint().width() - 2 * style->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, &menu) -
+                         2 * style->pixelMetric(QStyle::PM_MenuHMargin, nullptr, &menu);
         QTest::keyClick(combo, Qt::Key_F4);  // opens the list, as Alt+Down does
         QAbstractItemView* list = combo->view();
         if (!wait_until([&] { return list->isVisible(); })) return "the list did not open";
