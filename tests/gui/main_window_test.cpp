@@ -91,6 +91,8 @@ TEST_F(MainWindowTest, TwoFilePathsOpenTheJobWindowAloneWithAFilesJob) {
     EXPECT_EQ(w->context_menu(), nullptr);
     EXPECT_EQ(w->tools_button(), nullptr);
     ASSERT_TRUE(wait_until([&] { return w->job_window()->view().waiting(); }));
+    // The analysis runs on while the window already shows the job waiting: its counts come after.
+    ASSERT_TRUE(wait_until([&] { return w->job_window()->view().status.ready; }));
     olvex::job_status status;
     w->job_window()->job_engine().get_progress(status);
     EXPECT_EQ(status.job_type, 1);
