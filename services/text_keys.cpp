@@ -36,6 +36,7 @@ const std::vector<const wchar_t*>& used_text_keys() {
         L"WIPER_SUCCESS_TOP_LAB", L"WIPER_SUCCESS_DETAIL_LAB", L"WIPER_PARTIAL_TOP_LAB",
         L"WIPER_PARTIAL_DETAIL_LAB", L"WIPER_FAILED_TOP_LAB", L"WIPER_FAILED_DETAIL_LAB",
         L"WIPER_ABORTED_TOP_LAB", L"WIPER_ABORTED_DETAIL_LAB",
+        L"WIPER_CANCELLED_TOP_LAB", L"WIPER_CANCELLED_DETAIL_LAB",
         // Messages of the job window.
         L"DIALOG_NEW_JOB_BUSY_MSG", L"DIALOG_CONFIRM_WIPE_MSG", L"DIALOG_BROWSE_FOLDER_TITLE",
         // Words shared by several windows.

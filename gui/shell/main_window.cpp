@@ -55,6 +55,9 @@ MainWindow::MainWindow() : QMainWindow(nullptr), ui_(std::make_unique<Ui::main_f
 
     job_ = new WiperWidget(this);
     setCentralWidget(job_);
+    // The timer alone would leave the title on the last percentage for most of a second after
+    // the window says the job ended.
+    connect(job_, &WiperWidget::caption_changed, this, &MainWindow::show_job_caption);
 
     zyapp& app = zyapp::instance();
     if (!app.is_dialog_mode()) {
@@ -237,13 +240,17 @@ void MainWindow::save_geometry(bool with_position) {
     st.clear_changed();
 }
 
-void MainWindow::timerEvent(QTimerEvent*) {
+void MainWindow::show_job_caption() {
     const QString title = to_qstring(window_title(from_qstring(base_title_), from_qstring(job_->state_caption())));
     if (title != windowTitle()) setWindowTitle(title);
     if (taskbar_) {
         apply_taskbar_value(indicator_, job_->taskbar_progress());
         taskbar_->show(indicator_);
     }
+}
+
+void MainWindow::timerEvent(QTimerEvent*) {
+    show_job_caption();
     const bool busy = job_->is_busy();
     const int elevation = cached_elevation_type();
     ui_->elevate_action->setEnabled(!busy && elevation == elevation_limited);

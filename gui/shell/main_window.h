@@ -79,6 +79,8 @@ private slots:
     void on_about_action_triggered();
 
 private:
+    // The title and the taskbar indicator from the job window's caption and progress.
+    void show_job_caption();
     void build_tool_bar();
     void apply_layout();
     void apply_geometry();

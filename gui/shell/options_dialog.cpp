@@ -94,7 +94,13 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     zyapp& app = zyapp::instance();
     const bool portable = app.is_portable();
     const bool registry = app.offers_registry_features();
-    ui_->shell_widget->setVisible(registry);
+    // The automatic close belongs to dialog mode, which every installed copy has; the Explorer
+    // menu's own choices are there only where the system keeps them.
+    ui_->shell_widget->setVisible(!portable);
+    for (QWidget* explorer : {static_cast<QWidget*>(ui_->shell_lab), static_cast<QWidget*>(ui_->shell_cmb),
+                              static_cast<QWidget*>(ui_->shell_icons_chk)})
+        explorer->setVisible(registry);
+    if (!registry) ui_->shell_widget->setMinimumHeight(0);
     if (app.is_dialog_mode()) {
         ui_->page_tab->removeTab(ui_->page_tab->indexOf(ui_->toobar_tab));
         ui_->apply_btn->hide();
@@ -353,7 +359,8 @@ void OptionsDialog::on_validate_btn_clicked() {
 void OptionsDialog::on_shell_cmb_currentIndexChanged(int index) {
     const bool shown = ui_->shell_cmb->itemData(index).toBool();
     ui_->shell_icons_chk->setEnabled(shown);
-    ui_->auto_close_chk->setEnabled(shown);
+    // Without the Explorer menu, dialog mode comes from a plain start with file paths.
+    ui_->auto_close_chk->setEnabled(shown || !zyapp::instance().offers_registry_features());
 }
 
 void OptionsDialog::on_menu_chk_toggled(bool checked) {

@@ -68,7 +68,8 @@ bool update_job_view(job_view& view, const job_status& status, int32_t state, bo
 
     const type_captions& type = captions_of(view.job_type);
     view.location = job_title;
-    if (view.job_type == job_files && status.item_count > 1 && !job_title.empty())
+    // More than the one path the user chose, not the items found inside a chosen folder.
+    if (view.job_type == job_files && status.path_count > 1 && !job_title.empty())
         view.location = tr_arg(L"WIPER_LOC_MULTI_ITEM_LAB", job_title);
     view.image = type.picture;
     view.detail.clear();
@@ -95,7 +96,12 @@ bool update_job_view(job_view& view, const job_status& status, int32_t state, bo
         view.title = tr(L"WIPER_ABORTING_TOP_LAB");
         break;
     default:
-        if (view.ended()) {
+        if (state == state_aborted && !status.ready) {
+            // Stopped before the go-ahead: the worker never wrote a byte, the targets are as they
+            // were. The job's own picture, still, says so better than the cross of a failure.
+            view.title = tr(L"WIPER_CANCELLED_TOP_LAB");
+            view.detail = tr(L"WIPER_CANCELLED_DETAIL_LAB");
+        } else if (view.ended()) {
             const end_captions& end = captions_by_end[state - state_done];
             view.title = tr(end.title);
             view.detail = tr(end.detail);

@@ -4,6 +4,7 @@
 #include "gui/shell/qt_text.h"
 #include "gui/shell/web_pages.h"
 #include "gui/shell/zyapp.h"
+#include "gui/wipe/harm_question.h"
 #include "gui/wipe/page_file.h"
 #include "services/command_bridge.h"
 #include "services/session.h"
@@ -105,9 +106,8 @@ void PageDialog::on_apply_btn_clicked() {
             if (chosen_mode_ != page_file_clear_off) message += QStringLiteral("\n\n") + qtr(L"PAGE_SHUTDOWN_MSG");
             if (chosen_mode_ != page_file_clear_off && loaded_state_ == page_file_clear_off) {
                 message += QStringLiteral("\n\n") + qtr(L"PAGE_SHUTDOWN_QUESTION");
-                const auto answer = QMessageBox::question(this, qtr(L"MISC_SUCCESS_TEXT"), message,
-                                                          QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-                if (answer == QMessageBox::Yes) {
+                if (ask_before_harm(this, QMessageBox::Question, qtr(L"MISC_SUCCESS_TEXT"), message, QMessageBox::Yes,
+                                    QMessageBox::No)) {
                     end_session(session_power_off, false);
                     close();
                 }

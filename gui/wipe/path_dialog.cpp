@@ -1,6 +1,7 @@
 #include "gui/wipe/path_dialog.h"
 
 #include "gui/shell/message_dialog.h"
+#include "gui/wipe/file_size_model.h"
 #include "ui_path_dialog.h"
 
 #include <QActionGroup>
@@ -172,7 +173,7 @@ void PathDialog::build_view() {
     if (tree) {
         tree->setColumnWidth(0, width() / 3);
         // Size and type are short: the modification time gets the room.
-        tree->setColumnWidth(1, tree->fontMetrics().horizontalAdvance(QStringLiteral("999.99 KiB")) + 12);
+        tree->setColumnWidth(1, size_column_width(tree->fontMetrics()) + 12);
         tree->setColumnWidth(2, tree->fontMetrics().horizontalAdvance(QStringLiteral("txt File")) + 16);
     }
     show_folder();
@@ -203,7 +204,7 @@ void PathDialog::showEvent(QShowEvent* event) {
     centre_on_parent(this);
     setCursor(Qt::WaitCursor);
     if (!model_) {
-        model_ = new QFileSystemModel(this);
+        model_ = new FileSizeModel(this);
         model_->setReadOnly(true);
         // A link is listed and chosen as itself, never as what it names.
         model_->setResolveSymlinks(false);

@@ -13,6 +13,7 @@
 #include "gui/shell/zyapp.h"
 #include "gui/wipe/animator.h"
 #include "gui/wipe/drive_dialog.h"
+#include "gui/wipe/harm_question.h"
 #include "gui/wipe/job_sound.h"
 #include "gui/wipe/path_dialog.h"
 #include "gui/wipe/shutdown_manager.h"
@@ -20,15 +21,20 @@
 #include "services/session.h"
 #include "vandel/clock.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -59,6 +65,8 @@ std::wstring join_picked(const QStringList& picked) {
 
 WiperWidget::WiperWidget(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::wiper_form>()) {
     ui_->setupUi(this);
+    // The location label learns its width only when the layout has placed it.
+    ui_->loc_lab->installEventFilter(this);
 
     animator_ = new Animator(this, 200);
     animator_->setFixedSize(64, 64);
@@ -103,6 +111,10 @@ WiperWidget::WiperWidget(QWidget* parent) : QWidget(parent), ui_(std::make_uniqu
 
     log_window_ = new LogWindow();
     shutdown_ = new ShutdownManager(this, QIcon(QStringLiteral(":/main/zyicon.png")));
+    auto_close_timer_ = new QTimer(this);
+    auto_close_timer_->setSingleShot(true);
+    auto_close_timer_->setInterval(1000);
+    connect(auto_close_timer_, &QTimer::timeout, this, &WiperWidget::close_when_still_done);
 
     zyapp& app = zyapp::instance();
     settings& s = app.settings();
@@ -220,11 +232,28 @@ void WiperWidget::refresh(bool force) {
 
 bool WiperWidget::show_status(const job_status& status, int32_t state, bool paused, const std::wstring& title,
                               bool force) {
+    const std::wstring location = view_.location;
     update_job_view(view_, status, state, paused, title);
     const bool full = force || view_.state_changed;
     show_progress(status, full);
-    if (full) show_controls();
+    if (full) {
+        show_controls();
+    } else if (view_.location != location) {
+        // The analysis counts the chosen paths after the window showed the job.
+        ui_->loc_lab->setToolTip(to_qstring(view_.location));
+        show_location();
+    }
+    show_caption_change();
     return full;
+}
+
+void WiperWidget::show_caption_change() {
+    const QString caption = state_caption();
+    const int taskbar = taskbar_progress();
+    if (caption == shown_caption_ && taskbar == shown_taskbar_) return;
+    shown_caption_ = caption;
+    shown_taskbar_ = taskbar;
+    emit caption_changed();
 }
 
 void WiperWidget::show_progress(const job_status& status, bool full) {
@@ -271,12 +300,14 @@ void WiperWidget::show_controls() {
 void WiperWidget::show_location() {
     // A long path keeps its start and its name; the tool tip holds it whole.
     QLabel* label = ui_->loc_lab;
-    label->setText(label->fontMetrics().elidedText(label->toolTip(), Qt::ElideMiddle, label->width()));
+    const int room = label->contentsRect().width();
+    label->setText(label->fontMetrics().elidedText(label->toolTip(), Qt::ElideMiddle, room));
 }
 
-void WiperWidget::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    show_location();
+bool WiperWidget::eventFilter(QObject* watched, QEvent* event) {
+    // The prefix beside it changes with the job, and the layout resizes the label later.
+    if (watched == ui_->loc_lab && event->type() == QEvent::Resize) show_location();
+    return QWidget::eventFilter(watched, event);
 }
 
 void WiperWidget::state_changed() {
@@ -297,7 +328,7 @@ void WiperWidget::state_changed() {
             hold_job_lock();
         else
             release_job_lock();
-        if (a.auto_close) QTimer::singleShot(1000, this, &WiperWidget::on_close);
+        if (a.auto_close) auto_close_timer_->start();
     }
     if (a.close_log) close_log_file();
 }
@@ -318,7 +349,43 @@ void WiperWidget::timerEvent(QTimerEvent* event) {
 
 void WiperWidget::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) retranslate(true);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fit_shutdown_combo();
     QWidget::changeEvent(event);
+}
+
+void WiperWidget::fit_shutdown_combo() {
+    // The form's least width of 125 lets the layout squeeze the box below its contents (and Qt
+    // keeps its size hints from the first items): its items would be cut, in the box and in its
+    // open list.
+    QComboBox* combo = ui_->shutdown_cmb;
+    const QFontMetrics metrics = combo->fontMetrics();
+    int text = 0;
+    for (int i = 0; i < combo->count(); ++i) {
+        const int icon = combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4;
+        text = std::max(text, metrics.horizontalAdvance(combo->itemText(i)) + icon);
+    }
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = false;
+    option.frame = true;
+    option.iconSize = combo->iconSize();
+    const QSize box = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                                      QSize(text, metrics.height()), combo);
+    combo->setMinimumWidth(std::max(125, box.width()));
+    // Where the style draws the open list as a menu, its items need a menu's margins, which are
+    // wider than the box's: without room for them the list cuts its own items.
+    int item = 0;
+    for (int i = 0; i < combo->count(); ++i) {
+        QStyleOptionMenuItem entry;
+        entry.initFrom(combo);
+        entry.text = combo->itemText(i);
+        entry.icon = combo->itemIcon(i);
+        entry.maxIconWidth = combo->iconSize().width() + 4;
+        const QSize contents(metrics.horizontalAdvance(entry.text), metrics.height());
+        item = std::max(item, combo->style()->sizeFromContents(QStyle::CT_MenuItem, &entry, contents, combo).width());
+    }
+    QAbstractItemView* list = combo->view();
+    list->setMinimumWidth(item + 2 * list->frameWidth());
 }
 
 void WiperWidget::retranslate(bool with_form) {
@@ -333,6 +400,7 @@ void WiperWidget::retranslate(bool with_form) {
             sd->addItem(QIcon(QStringLiteral(":/main/sd_pwroff.png")), qtr(L"SHUTDOWN_WIN_TITLE_PWROFF"), 2);
             sd->setCurrentIndex(0);
         }
+        fit_shutdown_combo();
         const wchar_t* const units[] = {L"MISC_WEEK_TEXT",   L"MISC_WEEKS_TEXT",   L"MISC_DAY_TEXT",
                                         L"MISC_DAYS_TEXT",   L"MISC_HOUR_TEXT",    L"MISC_HOURS_TEXT",
                                         L"MISC_MINUTE_TEXT", L"MISC_MINUTES_TEXT", L"MISC_SECOND_TEXT",
@@ -400,10 +468,8 @@ void WiperWidget::apply_scheme(int index) {
 void WiperWidget::on_wipe_btn_clicked() {
     const int32_t type = engine_.job_options().job_type;
     if ((type == job_volumes || type == job_devices) && app_settings().get_confirm_wipe()) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Oblivar"), qtr(L"DIALOG_CONFIRM_WIPE_MSG"),
-                        QMessageBox::Yes | QMessageBox::Abort, this);
-        box.setDefaultButton(QMessageBox::NoButton);
-        if (box.exec() != QMessageBox::Yes) {
+        if (!ask_before_harm(this, QMessageBox::Warning, QStringLiteral("Oblivar"), qtr(L"DIALOG_CONFIRM_WIPE_MSG"),
+                             QMessageBox::Yes, QMessageBox::Abort)) {
             engine_.abort();
             refresh(false);
             return;
@@ -451,6 +517,11 @@ void WiperWidget::on_speed_menu_triggered(QAction* act) {
 }
 
 void WiperWidget::on_close() { QApplication::closeAllWindows(); }
+
+void WiperWidget::close_when_still_done() {
+    // The second before is the user's chance to open the log or to start over.
+    if (view_.state == state_done && !log_window_visible()) on_close();
+}
 
 // ---- The log window and the job lock ----
 

@@ -15,6 +15,7 @@
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace Ui {
 class wiper_form;
@@ -79,6 +80,12 @@ public:
     ZyDrives* drive_dialog() const { return drives_; }
     Animator* animator() const { return animator_; }
     ShutdownManager* shutdown_manager() const { return shutdown_; }
+    // The pending automatic close after a done job; inactive when none is pending.
+    const QTimer* auto_close_timer() const { return auto_close_timer_; }
+
+signals:
+    // The title caption or the taskbar value changed: the main window follows at once.
+    void caption_changed();
 
 public slots:
     void on_log_btn_clicked();
@@ -86,7 +93,7 @@ public slots:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void on_wipe_btn_clicked();
@@ -102,7 +109,13 @@ private:
     void on_speed_menu_triggered(QAction* act);
     void show_progress(const job_status& status, bool full);
     void show_controls();
+    // Shows the location whole where it fits the label, else shortened in the middle.
     void show_location();
+    void show_caption_change();
+    // Keeps the shutdown combo and its list as wide as their longest item.
+    void fit_shutdown_combo();
+    // Closes the program when the done job is still shown and the log window still hidden.
+    void close_when_still_done();
     void state_changed();
     void apply_scheme(int index);
     // The log window's part of a job: the new lines, a new log file per job, closed at its end.
@@ -133,6 +146,9 @@ private:
     ShutdownManager* shutdown_ = nullptr;
     LogWindow* log_window_ = nullptr;
     QMenu* speed_menu_ = nullptr;
+    QTimer* auto_close_timer_ = nullptr;
+    QString shown_caption_;
+    int shown_taskbar_ = 0;
     bool ready_ = false;
     bool empty_trash_ = false;
     bool lock_wanted_ = false;

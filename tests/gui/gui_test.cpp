@@ -57,6 +57,18 @@ void message_box_answer::arm() {
     poll->start(5);
 }
 
+void press_on_next_box(Qt::Key key, QMessageBox::StandardButton safe, bool* closed) {
+    *closed = false;
+    QTimer::singleShot(0, [key, safe, closed] {
+        QMessageBox* box = nullptr;
+        if (!wait_until([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }))
+            return;
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+        *closed = !box->isVisible();
+        if (!*closed) box->button(safe)->click();
+    });
+}
+
 bool wait_until(const std::function<bool()>& done, int timeout_ms) { return QTest::qWaitFor(done, timeout_ms); }
 
 }  // namespace oblivar::test

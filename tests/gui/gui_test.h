@@ -46,6 +46,11 @@ struct message_box_answer {
     void arm();
 };
 
+// Presses key on the next modal message box where its keyboard focus is, as a user at the
+// keyboard would; closed tells whether the key closed the box. A box the key left open is closed
+// with its safe button, so the caller's modal call returns. Arm it before the call.
+void press_on_next_box(Qt::Key key, QMessageBox::StandardButton safe, bool* closed);
+
 // Records the addresses that QDesktopServices::openUrl hands it (install it with
 // QDesktopServices::setUrlHandler(scheme, &recorder, "open")): no browser starts in a test.
 class url_recorder : public QObject {

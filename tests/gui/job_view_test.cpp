@@ -31,7 +31,8 @@ protected:
               "WIPER_WORKING_DEVICE_TITLE", "WIPER_WORKING_CLEAN_TITLE", "WIPER_WORKING_TRASH_TITLE",
               "WIPER_ANALYZING_TOP_LAB", "WIPER_FINALIZING_TOP_LAB", "WIPER_ABORTING_TOP_LAB", "WIPER_SUCCESS_TOP_LAB",
               "WIPER_SUCCESS_DETAIL_LAB", "WIPER_PARTIAL_TOP_LAB", "WIPER_PARTIAL_DETAIL_LAB", "WIPER_FAILED_TOP_LAB",
-              "WIPER_FAILED_DETAIL_LAB", "WIPER_ABORTED_TOP_LAB", "WIPER_ABORTED_DETAIL_LAB", "WIPER_CONFIRM_LAB",
+              "WIPER_FAILED_DETAIL_LAB", "WIPER_ABORTED_TOP_LAB", "WIPER_ABORTED_DETAIL_LAB", "WIPER_CANCELLED_TOP_LAB",
+              "WIPER_CANCELLED_DETAIL_LAB", "WIPER_CONFIRM_LAB",
               "WIPER_PREFIX_LOCATION", "WIPER_PREFIX_VOLUME", "WIPER_PREFIX_DEVICE", "WIPER_PREFIX_TRASH",
               "WIPER_ADMIN_UPPER", "WIPER_TAGLINE_LAB", "WIPER_ABORT_BTN", "WIPER_CLOSE_BTN", "WIPER_RESUME_BTN",
               "WIPER_PAUSE_BTN", "WIPER_RESET_BTN", "WIPER_PAUSED_TEXT", "WIPER_ANALYZING_TEXT", "MISC_DONE_TEXT",
@@ -51,12 +52,14 @@ job_status status_of(int32_t type) {
     return s;
 }
 
+// ready: the go-ahead was given (or is awaited); a job aborted without it wrote nothing.
 TEST_F(JobView, CaptionsAndPicturesByTypeAndState) {
     struct row {
         int32_t type, state;
         bool paused;
         const wchar_t *title, *detail, *confirm;
         int picture;
+        bool ready = true;
     };
     const row rows[] = {
         {job_none, state_idle, false, L"WIPER_TITLE_TOP_LAB <b>Oblivar:</b>", L"", L"", picture_idle},
@@ -79,11 +82,18 @@ TEST_F(JobView, CaptionsAndPicturesByTypeAndState) {
         {job_free_space, state_failed, false, L"WIPER_FAILED_TOP_LAB", L"WIPER_FAILED_DETAIL_LAB", L"", picture_error},
         {job_recycler, state_aborted, false, L"WIPER_ABORTED_TOP_LAB", L"WIPER_ABORTED_DETAIL_LAB", L"",
          picture_error},
+        {job_volumes, state_aborted, false, L"WIPER_CANCELLED_TOP_LAB", L"WIPER_CANCELLED_DETAIL_LAB", L"",
+         picture_volume, false},
+        {job_files, state_aborted, false, L"WIPER_CANCELLED_TOP_LAB", L"WIPER_CANCELLED_DETAIL_LAB", L"",
+         picture_files, false},
+        {job_files, state_failed, false, L"WIPER_FAILED_TOP_LAB", L"WIPER_FAILED_DETAIL_LAB", L"", picture_error,
+         false},
     };
     for (const row& r : rows) {
         job_view v;
         job_status s = status_of(r.type);
         s.path_count = 7;
+        s.ready = r.ready;
         update_job_view(v, s, r.state, r.paused, L"title");
         SCOPED_TRACE(testing::Message() << "type " << r.type << " state " << r.state);
         EXPECT_EQ(v.title, r.title);
@@ -94,18 +104,20 @@ TEST_F(JobView, CaptionsAndPicturesByTypeAndState) {
     }
 }
 
+// "and more" only for more than one chosen path, however many items a chosen folder holds.
 TEST_F(JobView, LocationAndStateChange) {
     job_view v;
     job_status s = status_of(job_files);
-    s.item_count = 1;
+    s.path_count = 1;
+    s.item_count = 40;
     EXPECT_TRUE(update_job_view(v, s, state_waiting, false, L"/a/b"));
     EXPECT_EQ(v.location, L"/a/b");
-    s.item_count = 2;
+    s.path_count = 2;
     EXPECT_FALSE(update_job_view(v, s, state_waiting, false, L"/a/b"));
     EXPECT_EQ(v.location, L"WIPER_LOC_MULTI_ITEM_LAB /a/b");
     EXPECT_FALSE(update_job_view(v, s, state_waiting, false, L""));
     EXPECT_EQ(v.location, L"");
-    // Other job types show the title as it is, whatever their item count.
+    // Other job types show the title as it is, whatever their path count.
     s.job_type = job_volumes;
     EXPECT_TRUE(update_job_view(v, s, state_wiping, false, L"/mnt/data/"));
     EXPECT_EQ(v.location, L"/mnt/data/");

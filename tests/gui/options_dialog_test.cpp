@@ -380,8 +380,11 @@ TEST_F(Options, DialogModeAndPortableCopy) {
     app().set_request(olvex::start_request{});
     OptionsDialog installed(nullptr);
     EXPECT_EQ(child<QTabWidget>(installed, "page_tab")->count(), 5);
-    // The Explorer extension and the page file are Windows features.
-    EXPECT_EQ(child<QWidget>(installed, "shell_widget")->isVisibleTo(&installed), app().offers_registry_features());
+    // The Explorer extension and the page file are Windows features; the automatic close in dialog
+    // mode is offered wherever dialog mode exists: in every installed copy.
+    EXPECT_EQ(child<QWidget>(installed, "shell_cmb")->isVisibleTo(&installed), app().offers_registry_features());
+    EXPECT_EQ(child<QWidget>(installed, "shell_icons_chk")->isVisibleTo(&installed), app().offers_registry_features());
+    EXPECT_TRUE(child<QCheckBox>(installed, "auto_close_chk")->isVisibleTo(&installed));
     EXPECT_EQ(child<QListWidget>(installed, "check_list")->isRowHidden(5), !app().offers_registry_features());
     EXPECT_TRUE(child<QCheckBox>(installed, "local_chk")->isHidden());
     QWidget parent;
@@ -414,7 +417,8 @@ TEST_F(Options, ShellChoiceGreysItsCheckBoxes) {
     ASSERT_EQ(shell->count(), 2);
     shell->setCurrentIndex(shell->findData(false));
     EXPECT_FALSE(child<QCheckBox>(d, "shell_icons_chk")->isEnabled());
-    EXPECT_FALSE(child<QCheckBox>(d, "auto_close_chk")->isEnabled());
+    // Without an Explorer menu to choose, dialog mode comes from a plain start with files.
+    EXPECT_EQ(child<QCheckBox>(d, "auto_close_chk")->isEnabled(), !app().offers_registry_features());
     shell->setCurrentIndex(shell->findData(true));
     EXPECT_TRUE(child<QCheckBox>(d, "shell_icons_chk")->isEnabled());
 }

@@ -157,6 +157,23 @@ TEST_F(PageDialogTest, YesPowersOffAndCloses) {
     EXPECT_FALSE(d.isVisible());
 }
 
+// The question to power off now, just shown, is never answered yes by Enter or Space.
+TEST_F(PageDialogTest, NoKeyOnThePowerOffQuestionEndsTheSession) {
+    session_recorder session(olvex::elevation_full);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape}) {
+        machine(true, 0);
+        PageDialog d(nullptr);
+        d.show();
+        child<QRadioButton>(d, "once_rad")->click();
+        bool closed = false;
+        press_on_next_box(key, QMessageBox::No, &closed);
+        child<QPushButton>(d, "apply_btn")->click();
+        EXPECT_TRUE(closed) << "key " << key;
+        EXPECT_TRUE(d.isVisible()) << "key " << key;
+    }
+    EXPECT_TRUE(session.calls.empty());
+}
+
 TEST_F(PageDialogTest, AFailureIsReportedAndTheRegistryShown) {
     session_recorder session(olvex::elevation_full);
     machine(false, 0);  // a machine without the value: every mode fails

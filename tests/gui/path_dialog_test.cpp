@@ -5,6 +5,7 @@
 
 #include "gui/shell/gui_resources.h"
 #include "gui/shell/qt_text.h"
+#include "gui/wipe/job_view.h"
 #include "tests/gui/gui_test.h"
 #include "tests/support/sandbox.h"
 
@@ -224,6 +225,20 @@ TEST_F(PathPicker, DoubleClickEntersFoldersAndChoosesFiles) {
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.selected_paths(), QStringList{path(L"docs/a.txt")});
+}
+
+// A size reads as in the job window and the drive lists: the library's byte-size text.
+TEST_F(PathPicker, SizesReadAsEverywhereInTheProgram) {
+    write_bytes(sb.path(L"docs/scan.png"), std::string(200000, 's'));
+    dlg.show();
+    open_folder(L"docs", 6);
+    const QModelIndex file = dlg.model()->index(path(L"docs/scan.png")).siblingAtColumn(1);
+    ASSERT_TRUE(wait_until([&] { return file.data().toString() != QStringLiteral("0 bytes"); }));
+    EXPECT_EQ(file.data().toString().toStdString(), "195.3 KB");
+    EXPECT_EQ(dlg.model()->index(path(L"docs/sub")).siblingAtColumn(1).data().toString(), QString());
+    olvex::job_status one_file;
+    one_file.total_bytes = 200000;
+    EXPECT_EQ(olvex::job_total_text(one_file, olvex::job_volumes), L"195.3 KB");
 }
 
 TEST_F(PathPicker, TypedAddresses) {

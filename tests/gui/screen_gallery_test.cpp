@@ -27,8 +27,10 @@
 #include "tests/support/image_targets.h"
 #include "tests/support/sandbox.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGuiApplication>
@@ -37,6 +39,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -411,19 +414,21 @@ TEST_F(ScreenGallery, JobWindowStates) {
         int32_t state;
         bool paused;
         int percent;
+        bool ready = true;  // false: aborted before the go-ahead, nothing written
     };
-    const shown states[] = {{olvex::state_idle, false, 0},  {olvex::state_waiting, false, 0},
-                            {olvex::state_wiping, false, 37}, {olvex::state_wiping, true, 52},
-                            {olvex::state_done, false, 100}, {olvex::state_partly_done, false, 100},
-                            {olvex::state_failed, false, 12}, {olvex::state_aborted, false, 64}};
+    const shown states[] = {{olvex::state_idle, false, 0},     {olvex::state_waiting, false, 0},
+                            {olvex::state_wiping, false, 37},  {olvex::state_wiping, true, 52},
+                            {olvex::state_done, false, 100},   {olvex::state_partly_done, false, 100},
+                            {olvex::state_failed, false, 12},  {olvex::state_aborted, false, 64},
+                            {olvex::state_aborted, false, 0, false}};
     for (int theme = 0; theme < olvex::theme_count; ++theme) {
         settings.set_theme_color(theme);
         olvex::WiperWidget w;
         w.resize(604, 436);
         w.show();
         for (const job& j : jobs) {
-            const int columns = 4;
-            QPixmap sheet(columns * w.width(), 2 * w.height());
+            const int columns = 3;
+            QPixmap sheet(columns * w.width(), 3 * w.height());
             sheet.fill(Qt::white);
             QPainter p(&sheet);
             int i = 0;
@@ -440,6 +445,7 @@ TEST_F(ScreenGallery, JobWindowStates) {
                 status.file_count = j.type == olvex::job_files ? 41 : 0;
                 status.rate = st.state == olvex::state_wiping && !st.paused ? 54525952 : -1;
                 status.eta_seconds = st.state == olvex::state_wiping ? 3900 : -1;
+                status.ready = st.ready;
                 w.show_status(status, st.state, st.paused, st.state == olvex::state_idle ? L"" : j.title, true);
                 QApplication::processEvents();
                 p.drawPixmap((i % columns) * w.width(), (i / columns) * w.height(), w.grab());
@@ -451,6 +457,81 @@ TEST_F(ScreenGallery, JobWindowStates) {
         w.hide();
     }
     settings.set_theme_color(saved_theme);
+}
+
+// The job window as a user meets a job: the question before a volume is wiped, a short and a
+// long location on the ready page, and the when-done list open.
+TEST_F(ScreenGallery, JobWindowQuestionLocationsAndWhenDoneList) {
+    olvex::settings& settings = olvex::zyapp::instance().settings();
+    const bool saved_confirm = settings.get_confirm_wipe();
+    settings.set_confirm_wipe(true);
+    sandbox sb;
+    image_targets t(sb);
+    const std::wstring root = t.folder(L"backup/");
+    image_targets::volume v;
+    v.root = root;
+    v.label = L"BACKUP";
+    v.kind = olvex::kind_removable;
+    v.image = t.image(L"backup.img", 256 * 1024);
+    t.add_volume(v);
+    sb.require_inside(v.image);
+
+    olvex::WiperWidget w;
+    w.resize(604, 436);
+    w.show();
+    ASSERT_EQ(w.start_job(olvex::job_volumes, root), 0);
+    bool asked = false;
+    QTimer::singleShot(0, &w, [&] {
+        QMessageBox* box = nullptr;
+        if (!wait_until([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }))
+            return;
+        save(*box, QStringLiteral("job_window_question"), false);
+        asked = true;
+        box->button(QMessageBox::Abort)->click();
+    });
+    w.findChild<QPushButton*>(QStringLiteral("wipe_btn"))->click();
+    EXPECT_TRUE(asked);
+    settings.set_confirm_wipe(saved_confirm);
+    ASSERT_TRUE(wait_until([&] { return w.view().ended(); }));
+    save(w, QStringLiteral("job_window_question_cancelled"), false);
+
+    olvex::job_status status;
+    status.job_type = olvex::job_files;
+    status.path_count = 1;
+    status.file_count = 1;
+    status.total_bytes = 200000;
+    QString long_path = QStringLiteral("/home/ann/Documents");
+    for (const char* folder : {"Bank and insurance", "Statements 2019-2023", "Scanned letters from the bank",
+                               "Second account", "Archive"})
+        long_path += QLatin1Char('/') + QLatin1String(folder);
+    long_path += QStringLiteral("/statement-2023-12.pdf");
+    const struct {
+        const char* name;
+        QString path;
+    } locations[] = {{"job_window_location_short", QStringLiteral("/home/ann/Documents/tax-return-2023.pdf")},
+                     {"job_window_location_long", long_path}};
+    for (const auto& l : locations) {
+        w.show_status(status, olvex::state_waiting, false, olvex::from_qstring(l.path), true);
+        QApplication::processEvents();
+        save(w, QString::fromLatin1(l.name), false);
+    }
+
+    // The open list is a window of its own: drawn onto the job window where it opens.
+    auto* combo = w.findChild<QComboBox*>(QStringLiteral("shutdown_cmb"));
+    combo->showPopup();
+    QWidget* list = combo->view()->window();
+    ASSERT_TRUE(wait_until([&] { return list->isVisible(); }));
+    const QPoint at = w.mapFromGlobal(list->mapToGlobal(QPoint(0, 0)));
+    const QRect all = w.rect().united(QRect(at, list->size()));
+    QPixmap sheet(all.size());
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    p.drawPixmap(-all.topLeft(), w.grab());
+    p.drawPixmap(at - all.topLeft(), list->grab());
+    p.end();
+    EXPECT_TRUE(sheet.save(folder_ + QStringLiteral("job_window_when_done_list.png")));
+    combo->hidePopup();
+    w.hide();
 }
 
 // The page-file dialog on a machine (in memory) that clears the page file at every shutdown, with

@@ -23,21 +23,29 @@
 #include "engine/drives.h"
 #include "vandel/files.h"
 #include "vandel/lock_file.h"
+#include "vandel/memory_stream.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 #include <QProgressBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -129,9 +137,11 @@ TEST_F(WiperWidgetTest, FilesJobFromARequestRunsToDoneAndTheTreeIsGone) {
     EXPECT_EQ(w.view().state, olvex::state_waiting);
     EXPECT_TRUE(child<QPushButton>(w, "wipe_btn")->isEnabled());
     EXPECT_FALSE(w.is_busy());
-    // The chosen path; once the analysis that runs meanwhile has counted the tree's items, with
-    // the words that say more items follow.
-    EXPECT_TRUE(child<QLabel>(w, "loc_lab")->toolTip().startsWith(olvex::to_qstring(sb.path(L"tree"))));
+    // The one folder chosen, as it is, also once the analysis has found the items inside it.
+    ASSERT_TRUE(wait_until([&] { return w.view().status.ready; }));
+    w.refresh(false);
+    EXPECT_GT(w.view().status.item_count, 1);
+    EXPECT_EQ(child<QLabel>(w, "loc_lab")->toolTip().toStdString(), olvex::to_qstring(sb.path(L"tree")).toStdString());
     EXPECT_TRUE(path_exists(sb.path(L"tree/a.txt")));  // nothing happens before the go-ahead
 
     child<QPushButton>(w, "wipe_btn")->click();
@@ -209,6 +219,11 @@ TEST_F(WiperWidgetTest, AFailedItemShowsPartlyDone) {
     ASSERT_TRUE(reaches(w, olvex::state_waiting));
     ASSERT_TRUE(wait_until([&] { return w.view().status.ready; }));
     EXPECT_EQ(w.view().status.file_count, 2);
+    // Two paths chosen: their folder, and the words that say more follow. The analysis counted
+    // them after the window showed the job; the next poll brings the words.
+    const QString more = olvex::to_qstring(olvex::tr_arg(L"WIPER_LOC_MULTI_ITEM_LAB", w.job_engine().job_title(false)));
+    EXPECT_TRUE(wait_until([&] { return child<QLabel>(w, "loc_lab")->toolTip() == more; }))
+        << child<QLabel>(w, "loc_lab")->toolTip().toStdString();
     ASSERT_TRUE(vandel::detail::delete_file(sb.path(L"b.txt")));
     child<QPushButton>(w, "wipe_btn")->click();
     ASSERT_TRUE(reaches(w, olvex::state_partly_done));
@@ -275,6 +290,27 @@ TEST_F(WiperWidgetTargets, DeviceJobRefusedAtTheQuestionIsAbortedUntouched) {
     child<QPushButton>(w, "wipe_btn")->click();
     ASSERT_TRUE(reaches(w, olvex::state_aborted));
     EXPECT_TRUE(untouched(L"disk2.img"));
+    // Nothing was written: the window says so, with the device's own picture, not a failure's.
+    EXPECT_EQ(text_of(w, "title_lab"), olvex::to_qstring(olvex::tr(L"WIPER_CANCELLED_TOP_LAB")));
+    EXPECT_EQ(text_of(w, "status_lab"), olvex::to_qstring(olvex::tr(L"WIPER_CANCELLED_DETAIL_LAB")));
+    EXPECT_EQ(w.view().image, olvex::picture_device);
+}
+
+// Enter, Space or Escape on the question just shown never start the wipe: the job is aborted and
+// the volume untouched.
+TEST_F(WiperWidgetTargets, NoKeyOnTheQuestionWipes) {
+    WiperWidget w;
+    w.show();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape}) {
+        SCOPED_TRACE(testing::Message() << "key " << key);
+        ASSERT_EQ(w.start_job(olvex::job_volumes, volume_root), 0);
+        bool closed = false;
+        press_on_next_box(key, QMessageBox::Abort, &closed);
+        child<QPushButton>(w, "wipe_btn")->click();
+        EXPECT_TRUE(closed);
+        ASSERT_TRUE(reaches(w, olvex::state_aborted));
+        EXPECT_TRUE(untouched(L"v.img"));
+    }
 }
 
 TEST_F(WiperWidgetTargets, DeviceJobWithoutTheQuestionWipesTheImage) {
@@ -381,28 +417,37 @@ TEST_F(WiperWidgetTest, ChoicesReachTheJob) {
     sb.require_inside(sb.path(L"a.txt"));
     settings().set_verify_scheme(static_cast<int32_t>(0xC0000000u));
     WiperWidget w;
-    auto* speed = child<QAction>(w, "slow_action");
-    speed->trigger();
-    EXPECT_EQ(w.speed_percent(), 30);
+    // The speed as the user sees it: the menu's tick and the button's picture.
+    auto shows = [&](const char* action, const char* icon) {
+        const QImage shown = child<QToolButton>(w, "speed_btn")->icon().pixmap(16).toImage();
+        return child<QAction>(w, action)->isChecked() &&
+               shown == QIcon(QString::fromLatin1(icon)).pixmap(16).toImage();
+    };
+    child<QAction>(w, "slow_action")->trigger();
+    EXPECT_TRUE(shows("slow_action", ":/main/speed_slow.png"));
+    EXPECT_EQ(w.job_engine().speed(), 30);
+    // A relaunch's speed falls into the three bands; one outside 1 to 100 changes nothing.
     w.set_speed(92);
-    EXPECT_EQ(w.speed_percent(), 65);
-    EXPECT_TRUE(child<QAction>(w, "med_action")->isChecked());
     w.set_speed(0);
     w.set_speed(101);
-    EXPECT_EQ(w.speed_percent(), 65);
+    EXPECT_TRUE(shows("med_action", ":/main/speed_med.png"));
 
     child<QCheckBox>(w, "verify_chk")->click();
     child<QComboBox>(w, "scheme_cmb")->setCurrentIndex(3);
     EXPECT_EQ(static_cast<uint32_t>(w.scheme_word()), 0xC0000003u);
     ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"a.txt")), 0);
+    // The job starts at the speed shown, and a relaunch would carry it.
     EXPECT_EQ(w.job_engine().job_options().speed, 65);
     EXPECT_EQ(w.job_engine().job_options().scheme, 0xC0000003u);
     EXPECT_EQ(w.speed_percent(), 65);
     ASSERT_TRUE(wait_until([&] { return w.view().status.ready; }));
     child<QPushButton>(w, "wipe_btn")->click();
     EXPECT_FALSE(child<QComboBox>(w, "scheme_cmb")->isEnabled());
-    w.set_speed(100);
-    EXPECT_EQ(w.speed_percent(), 100);  // a running job takes a new speed at once
+    // Chosen from the menu while the job runs, the speed goes to the engine at once (which hands
+    // it to the running item).
+    child<QAction>(w, "max_action")->trigger();
+    EXPECT_TRUE(shows("max_action", ":/main/speed_max.png"));
+    EXPECT_EQ(w.job_engine().speed(), 100);
     ASSERT_TRUE(reaches(w, olvex::state_done));
     settings().set_verify_scheme(INT32_MIN);
 
@@ -415,8 +460,8 @@ TEST_F(WiperWidgetTest, ChoicesReachTheJob) {
     EXPECT_EQ(w.shutdown_mode(), 0);
 }
 
-// A done files job from Explorer closes the program a second later unless the log is open;
-// in dialog mode the job window has no pickers.
+// A done files job from Explorer closes the program a second later unless the log is open by
+// then; in dialog mode the job window has no pickers.
 TEST_F(WiperWidgetTest, DoneFilesJobInDialogModeClosesItself) {
     olvex::zyapp& app = olvex::zyapp::instance();
     const olvex::start_request was = app.request();
@@ -435,6 +480,22 @@ TEST_F(WiperWidgetTest, DoneFilesJobInDialogModeClosesItself) {
         ASSERT_TRUE(reaches(w, olvex::state_done));
         EXPECT_FALSE(child<QPushButton>(w, "reset_pause_btn")->isEnabled());
         EXPECT_TRUE(wait_until([&] { return !w.isVisible(); }));
+    }
+    write_bytes(sb.path(L"b.txt"), "b");
+    {
+        // The second before the close is the user's chance to open the log: then it stays.
+        WiperWidget w;
+        w.show();
+        ASSERT_EQ(w.start_job(olvex::job_files, sb.path(L"b.txt")), 0);
+        child<QPushButton>(w, "wipe_btn")->click();
+        ASSERT_TRUE(reaches(w, olvex::state_done));
+        ASSERT_TRUE(w.auto_close_timer()->isActive());
+        child<QPushButton>(w, "log_btn")->click();
+        ASSERT_TRUE(wait_until([&] { return !w.auto_close_timer()->isActive(); }));
+        QApplication::processEvents();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.log_window()->isVisible());
+        w.log_window()->hide();
     }
     settings().set_auto_close(false);
     app.set_request(was);
@@ -470,6 +531,84 @@ TEST_F(WiperWidgetTest, LogWindowHoldsTheJobsLinesAndItsFile) {
     child<QPushButton>(w, "log_btn")->click();
     EXPECT_TRUE(w.log_window()->isVisible());
     w.log_window()->hide();
+}
+
+// The location reads whole where it fits the label, also after the prefix beside it changed
+// with the job; a path too long for the label keeps its start and its name, and its tool tip
+// holds it whole.
+TEST_F(WiperWidgetTest, LocationIsShortenedOnlyWhereItDoesNotFit) {
+    WiperWidget w;
+    w.resize(604, 436);
+    w.show();
+    QLabel* location = child<QLabel>(w, "loc_lab");
+    ASSERT_TRUE(wait_until([&] { return location->width() > 0; }));
+    olvex::job_status status;
+    status.job_type = olvex::job_files;
+    status.path_count = 1;
+    auto fits = [&] { return location->fontMetrics().horizontalAdvance(location->text()) <= location->contentsRect().width(); };
+
+    const QString whole = QStringLiteral("/home/ann/Documents/tax-return-2023.pdf");
+    w.show_status(status, olvex::state_waiting, false, olvex::from_qstring(whole), true);
+    EXPECT_TRUE(wait_until([&] { return location->text() == whole; })) << location->text().toStdString();
+
+    QString long_path = QStringLiteral("/home/ann");
+    for (int i = 0; i < 12; ++i) long_path += QStringLiteral("/a folder with a long name %1").arg(i);
+    long_path += QStringLiteral("/statement.pdf");
+    w.show_status(status, olvex::state_waiting, false, olvex::from_qstring(long_path), true);
+    QApplication::processEvents();
+    EXPECT_EQ(location->toolTip(), long_path);
+    EXPECT_TRUE(location->text().startsWith(QStringLiteral("/home/ann/"))) << location->text().toStdString();
+    EXPECT_TRUE(location->text().endsWith(QStringLiteral("statement.pdf"))) << location->text().toStdString();
+    EXPECT_NE(location->text(), long_path);
+    EXPECT_TRUE(fits());
+    w.resize(480, 436);
+    EXPECT_TRUE(wait_until(fits)) << location->text().toStdString();
+}
+
+// The when-done list and its box are as wide as their longest item, in the language shown, also
+// at the window's least size and after a change to a language with longer texts.
+TEST_F(WiperWidgetTest, WhenDoneListFitsItsLongestItem) {
+    WiperWidget w;
+    w.show();
+    auto* combo = child<QComboBox>(w, "shutdown_cmb");
+    // What is cut at the least size: empty when the box and its open list show every item whole.
+    auto cut_at_least_size = [&]() -> std::string {
+        w.resize(1, 1);  // the layout keeps it at its least size
+        QWidget* last = child<QPushButton>(w, "log_btn");
+        if (!wait_until([&] { return w.width() == w.minimumWidth() && last->geometry().right() < w.width(); }))
+            return "the window is not laid out at its least size";
+        if (combo->width() < combo->sizeHint().width())
+            return "box " + std::to_string(combo->width()) + " < " + std::to_string(combo->sizeHint().width());
+        // A menu of the same items, which Qt sizes to show them whole, tells what they need.
+        QMenu menu;
+        menu.setStyle(combo->style());
+        for (int i = 0; i < combo->count(); ++i) menu.addAction(combo->itemIcon(i), combo->itemText(i));
+        QStyle* style = combo->style();
+        const int need = menu.sizeHint().width() - 2 * style->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, &menu) -
+                         2 * style->pixelMetric(QStyle::PM_MenuHMargin, nullptr, &menu);
+        QTest::keyClick(combo, Qt::Key_F4);  // opens the list, as Alt+Down does
+        QAbstractItemView* list = combo->view();
+        if (!wait_until([&] { return list->isVisible(); })) return "the list did not open";
+        const int room = list->viewport()->width();
+        combo->hidePopup();
+        return room < need ? "list " + std::to_string(room) + " < " + std::to_string(need) : std::string();
+    };
+    EXPECT_EQ(cut_at_least_size(), "");
+
+    const std::string longer =
+        "KEY: SHUTDOWN_WIN_TITLE_LOGOFF\nLANG: xx\nTEXT: Sign the user out of the session once the wipe is done\n"
+        "KEY: SHUTDOWN_WIN_TITLE_PWROFF\nLANG: xx\nTEXT: Switch the whole computer off once the wipe is done\n";
+    olvex::interlang& table = olvex::interlang::instance();
+    vandel::memory_stream file(longer.data(), static_cast<int64_t>(longer.size()));
+    int line = 0;
+    table.begin_update();
+    ASSERT_TRUE(table.parse_language_file(file, line));
+    table.set_languages(L"xx", L"en");
+    table.end_update();
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(&w, &change);
+    ASSERT_EQ(combo->itemText(2).toStdString(), "Switch the whole computer off once the wipe is done");
+    EXPECT_EQ(cut_at_least_size(), "");
 }
 
 // The job lock is held shared while the job is active, so another copy's countdown waits; one
