@@ -27,18 +27,8 @@ QWidget* create_first_window(first_window_kind kind) {
     return nullptr;
 }
 
-const char* first_window_name(first_window_kind kind) {
-    switch (kind) {
-    case first_window_kind::page_file:
-        return "page-file dialog";
-    case first_window_kind::options:
-        return "options dialog";
-    case first_window_kind::about:
-        return "about box";
-    case first_window_kind::main:
-        break;
-    }
-    return "main window";
+const wchar_t* missing_window_key(first_window_kind kind) {
+    return kind == first_window_kind::page_file ? L"PAGE_NOT_HERE_MSG" : nullptr;
 }
 
 }  // namespace olvex

@@ -5,6 +5,7 @@
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/requesting_window.h"
+#include "gui/shell/web_pages.h"
 #include "gui/wipe/page_file.h"
 #include "services/command_bridge.h"
 #include "services/interlang.h"
@@ -57,6 +58,7 @@ int zyapp::run(int argc, char** argv) {
 
     QApplication app(argc, argv);
     init_gui_resources();
+    route_local_addresses(&app);
     QApplication::setWindowIcon(
         QIcon(cached_elevation_type() == elevation_full ? ":/main/zyadmin.png" : ":/main/zyicon.png"));
     // The panels draw with qrand; its seed is the clock's milliseconds.
@@ -92,11 +94,10 @@ int zyapp::run_windows(const std::wstring& language_error) {
     if (!language_error.empty())
         QMessageBox::warning(window.get(), QStringLiteral("Oblivar"), to_qstring(language_error), QMessageBox::Ok);
     if (!window) {
-        // The window this request needs is not in this build: say so rather than show nothing.
-        QMessageBox::warning(nullptr, QStringLiteral("Oblivar"),
-                             QStringLiteral("The %1 is not part of this build of Oblivar yet.")
-                                 .arg(QLatin1String(first_window_name(request.first_window))),
-                             QMessageBox::Ok);
+        // The request can't be carried out here: say why rather than show nothing, and end as
+        // a request that failed.
+        if (const wchar_t* key = missing_window_key(request.first_window))
+            QMessageBox::warning(nullptr, QStringLiteral("Oblivar"), to_qstring(tr(key)), QMessageBox::Ok);
         return 1;
     }
     const int result = QApplication::exec();
