@@ -3,6 +3,7 @@
 #include "gui/shell/about_dialog.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/options_dialog.h"
+#include "gui/shell/system_features.h"
 #include "gui/wipe/page_dialog.h"
 
 namespace olvex {
@@ -18,11 +19,8 @@ QWidget* create_first_window(first_window_kind kind) {
     case first_window_kind::about:
         return new AboutDialog(nullptr);
     case first_window_kind::page_file:
-#ifdef _WIN32
-        return new PageDialog(nullptr);
-#else
-        break;  // no page file to clear here
-#endif
+        // Where there is no registry there is no page-file setting to change.
+        return registry_features() ? new PageDialog(nullptr) : nullptr;
     }
     return nullptr;
 }

@@ -5,6 +5,7 @@
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/requesting_window.h"
+#include "gui/shell/system_font.h"
 #include "gui/shell/web_pages.h"
 #include "gui/wipe/page_file.h"
 #include "services/command_bridge.h"
@@ -57,6 +58,7 @@ int zyapp::run(int argc, char** argv) {
     if (run_headless_command(bridge, exit_code)) return exit_code;
 
     QApplication app(argc, argv);
+    apply_system_ui_font();
     init_gui_resources();
     route_local_addresses(&app);
     QApplication::setWindowIcon(

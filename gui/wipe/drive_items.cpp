@@ -26,8 +26,8 @@ bool may_tick(const drive_info& record, const drive_rules& rules) {
 }
 
 std::vector<drive_item> volume_items(const drive_rules& rules) {
-    // Only a volume job keeps the system's volume out; it writes each volume whole, through the
-    // volume's own raw device.
+    // Of the jobs that pick volumes, only the volume job keeps the system's volume out; it writes
+    // each volume whole, through the volume's own raw device.
     const bool whole_volumes = !rules.system_selectable;
     std::vector<drive_item> items;
     for (const std::wstring& root : list_volumes()) {
