@@ -2,27 +2,25 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QFontDatabase>
+#include <QFontInfo>
 
 namespace olvex {
 
-QString pick_ui_face(const QString& wanted, const QStringList& families) {
-    auto held = [&families](const QString& face) {
-        for (const QString& f : families)
-            if (f.compare(face, Qt::CaseInsensitive) == 0) return f;
-        return QString();
-    };
-    if (!wanted.isEmpty())
-        if (const QString f = held(wanted); !f.isEmpty()) return f;
+bool draws_as_itself(const QString& face) {
+    return !face.isEmpty() && QFontInfo(QFont(face)).family().compare(face, Qt::CaseInsensitive) == 0;
+}
+
+QString pick_ui_face(const QString& wanted, const std::function<bool(const QString&)>& draws) {
+    if (!wanted.isEmpty() && draws(wanted)) return wanted;
     for (const char* face : {"Segoe UI", "Tahoma", "Microsoft Sans Serif", "Arial", "Liberation Sans", "DejaVu Sans"})
-        if (const QString f = held(QString::fromLatin1(face)); !f.isEmpty()) return f;
+        if (draws(QString::fromLatin1(face))) return QString::fromLatin1(face);
     return QString();
 }
 
 void apply_system_ui_font() {
     const ui_font system = system_ui_font();
     if (system.face.isEmpty()) return;
-    const QString face = pick_ui_face(system.face, QFontDatabase().families());
+    const QString face = pick_ui_face(system.face, &draws_as_itself);
     if (face.isEmpty()) return;
     QFont font = QApplication::font();
     font.setFamily(face);

@@ -1,9 +1,12 @@
 #pragma once
 // The font of the program's texts. Where the platform names its UI font only through an alias
-// that its font list may not hold (Windows: Qt 5 asks for "MS Shell Dlg 2"), the program takes
-// the system's own UI font, or a sans-serif face the list holds, so no text falls to a serif.
+// (Windows: Qt 5 asks for "MS Shell Dlg 2", which has no face of its own when the alias's
+// substitute is missing, as under Wine), Qt falls back to the first family it knows, a serif on
+// many systems. The program takes the face the system really draws its UI texts with instead,
+// or a sans-serif face that Qt has.
 #include <QString>
-#include <QStringList>
+
+#include <functional>
 
 namespace olvex {
 
@@ -13,15 +16,19 @@ struct ui_font {
     QString face;
     double points = 0;
 };
-// Returns the system's UI font (Windows: the message font of the non-client metrics).
+// Returns the system's UI font (Windows: the message font of the non-client metrics, by the
+// face GDI draws it with).
 ui_font system_ui_font();
 
-// Returns wanted as families spells it when families holds it (letter case aside), else the
-// first sans-serif face of the usual ones that families holds; empty when it holds none.
-QString pick_ui_face(const QString& wanted, const QStringList& families);
+// Returns whether Qt draws text asked for in face with that face itself, not with a stand-in.
+bool draws_as_itself(const QString& face);
 
-// Makes the system's UI font the application's font (the face pick_ui_face gives for the font
-// list Qt draws with). Does nothing where the platform gives its UI font itself. Call once the
+// Returns wanted when draws says it is drawn as itself, else the first of the usual sans-serif
+// faces that is; empty when none is.
+QString pick_ui_face(const QString& wanted, const std::function<bool(const QString&)>& draws);
+
+// Makes the system's UI font the application's font (the face pick_ui_face gives with
+// draws_as_itself). Does nothing where the platform gives its UI font itself. Call once the
 // application object exists.
 void apply_system_ui_font();
 

@@ -9,6 +9,7 @@
 #include "gui/shell/options_dialog.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
+#include "gui/shell/system_font.h"
 #include "gui/shell/theme.h"
 #include "gui/shell/web_pages.h"
 #include "gui/shell/zyapp.h"
@@ -31,6 +32,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QFont>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -55,8 +57,14 @@ protected:
         QCoreApplication::installTranslator(&translator_);
         folder_ = olvex::to_qstring(own_folder()) + QStringLiteral("../screens/");
         ASSERT_TRUE(QDir().mkpath(folder_));
+        // The font the program's start gives its texts.
+        font_ = QApplication::font();
+        olvex::apply_system_ui_font();
     }
-    void TearDown() override { QCoreApplication::removeTranslator(&translator_); }
+    void TearDown() override {
+        QApplication::setFont(font_);
+        QCoreApplication::removeTranslator(&translator_);
+    }
 
     // Shows the window as a user would get it and writes what it shows (then hides it, unless
     // the caller goes on with it).
@@ -70,6 +78,7 @@ protected:
     }
 
     QString folder_;
+    QFont font_;
     QInterlang translator_;
     table_scope scope_;
 };

@@ -1,4 +1,4 @@
-// Win32 side of system_font: the message font of the non-client metrics.
+// Win32 side of system_font: the message font of the non-client metrics, as GDI draws it.
 #include "gui/shell/system_font.h"
 
 #include "vandel/win32/windows.h"
@@ -11,14 +11,20 @@ ui_font system_ui_font() {
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
     ui_font font;
     font.face = QString::fromWCharArray(metrics.lfMessageFont.lfFaceName);
-    // A negative height is the characters' height in pixels of the screen.
-    const LONG height = metrics.lfMessageFont.lfHeight;
-    if (height < 0) {
-        HDC screen = GetDC(nullptr);
-        const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-        if (screen) ReleaseDC(nullptr, screen);
-        if (dpi > 0) font.points = -height * 72.0 / dpi;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return font;
+    // The metrics may name an alias ("MS Shell Dlg"): the face GDI really draws it with says more.
+    if (HFONT message = CreateFontIndirectW(&metrics.lfMessageFont)) {
+        HGDIOBJ before = SelectObject(screen, message);
+        wchar_t face[LF_FACESIZE] = {};
+        if (GetTextFaceW(screen, LF_FACESIZE, face) > 0 && face[0]) font.face = QString::fromWCharArray(face);
+        SelectObject(screen, before);
+        DeleteObject(message);
     }
+    // A negative height is the characters' height in pixels of the screen.
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    if (metrics.lfMessageFont.lfHeight < 0 && dpi > 0) font.points = -metrics.lfMessageFont.lfHeight * 72.0 / dpi;
+    ReleaseDC(nullptr, screen);
     return font;
 }
 
