@@ -33,7 +33,9 @@ void centre_under_cursor(QWidget* window) {
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect g = screen->geometry();
-    window->move(g.left() + g.width() / 2 - window->width() / 2, g.top() + g.height() / 2 - window->height() / 2);
+    // The frame counts once the window has one: move() places the frame.
+    const QSize size = window->frameGeometry().size();
+    window->move(g.left() + g.width() / 2 - size.width() / 2, g.top() + g.height() / 2 - size.height() / 2);
 }
 
 }  // namespace
@@ -93,6 +95,8 @@ int zyapp::run_windows(const std::wstring& language_error) {
 
     if (window && request_.dialog_mode) centre_under_cursor(window.get());
     if (window) window->show();
+    // A dialog may fix its size as it is shown: centred again at that size.
+    if (window && request_.dialog_mode) centre_under_cursor(window.get());
     if (!language_error.empty())
         QMessageBox::warning(window.get(), QStringLiteral("Oblivar"), to_qstring(language_error), QMessageBox::Ok);
     if (!window) {

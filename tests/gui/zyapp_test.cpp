@@ -283,8 +283,9 @@ TEST(RequestingWindow, OnlyALiveWindowIsClosedAndNoneIsWaitedForLong) {
             release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
             worker = std::thread([this, answers] {
                 thread_id = GetCurrentThreadId();
-                window = CreateWindowExW(0, L"STATIC", L"requester", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
-                                         nullptr, nullptr);
+                // A message-only window: it needs no display, and takes WM_CLOSE as any other.
+                window = CreateWindowExW(0, L"STATIC", L"requester", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                         nullptr);
                 SetEvent(ready);
                 if (!answers) WaitForSingleObject(release, INFINITE);
                 MSG msg;
