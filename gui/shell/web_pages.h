@@ -40,7 +40,8 @@ QUrl web_page_url(web_page page);
 QString web_page_file(web_page page);
 
 // Opens the page in the desktop's browser, over the window in front (see open_local_address).
-// Returns whether the desktop took it.
+// Returns whether the desktop took it; once start-up routed local addresses, the router answers
+// (true) and tells the user itself when the desktop refused.
 bool open_web_page(web_page page);
 
 // The way the process hands an address to the desktop; returns whether the desktop took it.
