@@ -3,6 +3,7 @@
 #include "gui/shell/about_dialog.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/options_dialog.h"
+#include "gui/shell/system_features.h"
 #include "gui/wipe/page_dialog.h"
 
 namespace olvex {
@@ -18,27 +19,14 @@ QWidget* create_first_window(first_window_kind kind) {
     case first_window_kind::about:
         return new AboutDialog(nullptr);
     case first_window_kind::page_file:
-#ifdef _WIN32
-        return new PageDialog(nullptr);
-#else
-        break;  // no page file to clear here
-#endif
+        // Where there is no registry there is no page-file setting to change.
+        return registry_features() ? new PageDialog(nullptr) : nullptr;
     }
     return nullptr;
 }
 
-const char* first_window_name(first_window_kind kind) {
-    switch (kind) {
-    case first_window_kind::page_file:
-        return "page-file dialog";
-    case first_window_kind::options:
-        return "options dialog";
-    case first_window_kind::about:
-        return "about box";
-    case first_window_kind::main:
-        break;
-    }
-    return "main window";
+const wchar_t* missing_window_key(first_window_kind kind) {
+    return kind == first_window_kind::page_file ? L"PAGE_NOT_HERE_MSG" : nullptr;
 }
 
 }  // namespace olvex

@@ -16,10 +16,12 @@ public:
     virtual void save_geometry(bool with_position) = 0;
 };
 
-// Returns a new window of that kind without parent; null when this build has none.
+// Returns a new window of that kind without parent; null where the system has no such feature
+// (the page file is Windows's).
 QWidget* create_first_window(first_window_kind kind);
 
-// Returns the English name of that kind of window, for the note that it is missing.
-const char* first_window_name(first_window_kind kind);
+// Returns the translation key of the note that says why a kind of window is not offered here;
+// null for the kinds every build has.
+const wchar_t* missing_window_key(first_window_kind kind);
 
 }  // namespace olvex

@@ -1,10 +1,17 @@
 #include "gui/shell/web_pages.h"
 
 #include "gui/shell/qt_text.h"
+#include "services/interlang.h"
 #include "vandel/folders.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <utility>
 
 namespace olvex {
 
@@ -60,6 +67,63 @@ QUrl web_page_url(web_page page, const QString& folder) {
 
 QUrl web_page_url(web_page page) { return web_page_url(page, help_folder()); }
 
-bool open_web_page(web_page page) { return QDesktopServices::openUrl(web_page_url(page)); }
+namespace {
+
+url_opener& opener() {
+    static url_opener current;
+    return current;
+}
+
+QWidget* front_window() {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : QApplication::activeWindow();
+}
+
+// Receives the local addresses that anything in the program hands to the desktop.
+class local_address_router : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+public slots:
+    void open(const QUrl& url) { open_local_address(url, front_window()); }
+};
+
+}  // namespace
+
+bool open_web_page(web_page page) { return open_local_address(web_page_url(page), front_window()); }
+
+url_opener set_url_opener(url_opener next) { return std::exchange(opener(), std::move(next)); }
+
+bool open_local_address(const QUrl& url, QWidget* parent) {
+    const QString file = url.isLocalFile() ? url.toLocalFile() : QString();
+    const bool missing = url.isLocalFile() && !QFileInfo::exists(file);
+    // Inside the router, the desktop's own call reaches the system directly.
+    if (!missing && (opener() ? opener()(url) : QDesktopServices::openUrl(url))) return true;
+    const QString shown = file.isEmpty() ? url.toString() : QDir::toNativeSeparators(file);
+    // The path stands whole on a line of its own (never broken at a hyphen), to be copied.
+    const QString message = to_qstring(tr(missing ? L"HELP_MISSING_MSG" : L"HELP_OPEN_FAILED_MSG"));
+    const int at = message.indexOf(QStringLiteral("%1"));
+    auto paragraph = [](const QString& part) {
+        const QString lines = part.trimmed().toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+        return lines.isEmpty() ? QString() : QStringLiteral("<p>%1</p>").arg(lines);
+    };
+    const QString text = at < 0 ? paragraph(message)
+                                : paragraph(message.left(at)) +
+                                      QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(shown.toHtmlEscaped()) +
+                                      paragraph(message.mid(at + 2));
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Oblivar"), text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::RichText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
+    return false;
+}
+
+void route_local_addresses(QObject* owner) {
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), new local_address_router(owner), "open");
+}
 
 }  // namespace olvex
+
+#include "web_pages.moc"

@@ -4,6 +4,11 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
+class QObject;
+class QWidget;
+
 namespace olvex {
 
 enum class web_page {
@@ -34,7 +39,24 @@ QUrl web_page_url(web_page page);
 // Returns the page's file path relative to the help folder, without its anchor.
 QString web_page_file(web_page page);
 
-// Opens the page in the desktop's browser. Returns whether the desktop took it.
+// Opens the page in the desktop's browser, over the window in front (see open_local_address).
+// Returns whether the desktop took it; once start-up routed local addresses, the router answers
+// (true) and tells the user itself when the desktop refused.
 bool open_web_page(web_page page);
+
+// The way the process hands an address to the desktop; returns whether the desktop took it.
+// Tests install one that records or fails.
+using url_opener = std::function<bool(const QUrl&)>;
+// Installs opener for the process (empty: the desktop's own); returns the one before.
+url_opener set_url_opener(url_opener opener);
+
+// Opens the address through the process's opener. When its file is missing or the desktop
+// can't show it, tells the user in a message box over parent which file it is, so that they can
+// open it themselves. Returns whether it was opened.
+bool open_local_address(const QUrl& url, QWidget* parent);
+
+// From now on every local address the program opens (menus, buttons, links in texts) goes
+// through open_local_address, over the window in front; for as long as owner lives.
+void route_local_addresses(QObject* owner);
 
 }  // namespace olvex

@@ -5,6 +5,8 @@
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/requesting_window.h"
+#include "gui/shell/system_font.h"
+#include "gui/shell/web_pages.h"
 #include "gui/wipe/page_file.h"
 #include "services/command_bridge.h"
 #include "services/interlang.h"
@@ -31,7 +33,9 @@ void centre_under_cursor(QWidget* window) {
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect g = screen->geometry();
-    window->move(g.left() + g.width() / 2 - window->width() / 2, g.top() + g.height() / 2 - window->height() / 2);
+    // The frame counts once the window has one: move() places the frame.
+    const QSize size = window->frameGeometry().size();
+    window->move(g.left() + g.width() / 2 - size.width() / 2, g.top() + g.height() / 2 - size.height() / 2);
 }
 
 }  // namespace
@@ -56,7 +60,9 @@ int zyapp::run(int argc, char** argv) {
     if (run_headless_command(bridge, exit_code)) return exit_code;
 
     QApplication app(argc, argv);
+    apply_system_ui_font();
     init_gui_resources();
+    route_local_addresses(&app);
     QApplication::setWindowIcon(
         QIcon(cached_elevation_type() == elevation_full ? ":/main/zyadmin.png" : ":/main/zyicon.png"));
     // The panels draw with qrand; its seed is the clock's milliseconds.
@@ -89,14 +95,15 @@ int zyapp::run_windows(const std::wstring& language_error) {
 
     if (window && request_.dialog_mode) centre_under_cursor(window.get());
     if (window) window->show();
+    // A dialog may fix its size as it is shown: centred again at that size.
+    if (window && request_.dialog_mode) centre_under_cursor(window.get());
     if (!language_error.empty())
         QMessageBox::warning(window.get(), QStringLiteral("Oblivar"), to_qstring(language_error), QMessageBox::Ok);
     if (!window) {
-        // The window this request needs is not in this build: say so rather than show nothing.
-        QMessageBox::warning(nullptr, QStringLiteral("Oblivar"),
-                             QStringLiteral("The %1 is not part of this build of Oblivar yet.")
-                                 .arg(QLatin1String(first_window_name(request.first_window))),
-                             QMessageBox::Ok);
+        // The request can't be carried out here: say why rather than show nothing, and end as
+        // a request that failed.
+        if (const wchar_t* key = missing_window_key(request.first_window))
+            QMessageBox::warning(nullptr, QStringLiteral("Oblivar"), to_qstring(tr(key)), QMessageBox::Ok);
         return 1;
     }
     const int result = QApplication::exec();

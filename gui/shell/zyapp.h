@@ -33,7 +33,8 @@ public:
     // command, 152 after a return to normal rights.
     int run(int argc, char** argv);
     // Shows the request's first window (a dialog alone centred under the cursor) and runs the event
-    // loop until the last window closes; returns its result (1 when this build lacks the window).
+    // loop until the last window closes; returns its result. Where the system lacks the feature
+    // of the window (the page file outside Windows) it says so and returns 1, a failed request.
     int run_windows(const std::wstring& language_error);
     // Returns true (exit_code set: 0 done, 1 failed) when the bridge's word is a headless command.
     bool run_headless_command(const command_bridge& bridge, int& exit_code);

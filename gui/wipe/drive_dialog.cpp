@@ -8,11 +8,13 @@
 
 #include <QActionGroup>
 #include <QCursor>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
@@ -48,6 +50,15 @@ DriveDialog::DriveDialog(QWidget* parent, const QIcon& icon)
     ui_->view_btn->setMenu(context_menu_);
     ui_->list_widget->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui_->list_widget, &QWidget::customContextMenuRequested, this, &DriveDialog::context_menu_requested);
+    // An empty list says why in its own place, rather than stay a blank box.
+    empty_label_ = new QLabel(ui_->list_widget->viewport());
+    empty_label_->setObjectName(QStringLiteral("empty_label"));
+    empty_label_->setAlignment(Qt::AlignCenter);
+    empty_label_->setWordWrap(true);
+    empty_label_->setMargin(12);
+    empty_label_->hide();
+    auto* empty_layout = new QVBoxLayout(ui_->list_widget->viewport());
+    empty_layout->addWidget(empty_label_);
     drive_text_ = tr("DRIVE", "DDLG_DRIVE_TEXT");
     volumes_text_ = tr("Volumes", "DDLG_VOLUMES_TEXT");
     none_text_ = tr("NONE", "DDLG_NONE_TEXT");
@@ -135,7 +146,14 @@ bool DriveDialog::fill(bool force) {
     for (const drive_item& item : items) add_item(item);
     shown_ = std::move(items);
     fit_width();
+    show_empty_text();
     return true;
+}
+
+void DriveDialog::show_empty_text() {
+    const wchar_t* key = ui_->list_widget->count() == 0 ? empty_list_key(list_type_, cached_elevation_type()) : nullptr;
+    empty_label_->setText(key ? key_text(key) : QString());
+    empty_label_->setVisible(key != nullptr);
 }
 
 void DriveDialog::fit_width() {
@@ -173,6 +191,7 @@ void DriveDialog::add_item(const drive_item& entry) {
 
 void DriveDialog::clear_list() {
     has_icons_ = false;
+    empty_label_->hide();
     ui_->list_widget->clear();
     shown_.clear();
     result_.clear();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QLabel;
 class QListWidgetItem;
 class QMenu;
 
@@ -101,11 +102,14 @@ private:
     // Returns true when the list was rebuilt.
     bool fill(bool force);
     void fit_width();
+    // Shows in an empty list why nothing is listed; hides that text otherwise.
+    void show_empty_text();
     void add_item(const drive_item& item);
     void clear_list();
     void update_ok();
 
     QMenu* context_menu_ = nullptr;
+    QLabel* empty_label_ = nullptr;
     bool has_icons_ = false;
     bool large_view_ = false;
     bool ok_always_ = false;

@@ -1,5 +1,6 @@
 #include "gui/wipe/drive_items.h"
 
+#include "engine/targets.h"
 #include "services/session.h"
 #include "vandel/files.h"
 #include "vandel/strings.h"
@@ -25,6 +26,9 @@ bool may_tick(const drive_info& record, const drive_rules& rules) {
 }
 
 std::vector<drive_item> volume_items(const drive_rules& rules) {
+    // Of the jobs that pick volumes, only the volume job keeps the system's volume out; it writes
+    // each volume whole, through the volume's own raw device.
+    const bool whole_volumes = !rules.system_selectable;
     std::vector<drive_item> items;
     for (const std::wstring& root : list_volumes()) {
         drive_info record;
@@ -34,9 +38,10 @@ std::vector<drive_item> volume_items(const drive_rules& rules) {
         item.data = shown_root(root);
         item.icon = drive_icon(record);
         item.system = record.is_system;
-        // A volume that can't be read may be the system's: where the system's volume may not be
-        // chosen, neither may it.
-        item.enabled = may_tick(record, rules) && (read || rules.system_selectable);
+        // A volume that can't be read may be the system's; one without a raw device (a file
+        // system in memory or on the network) is one the volume job can only refuse.
+        item.enabled = may_tick(record, rules) &&
+                       (!whole_volumes || (read && !targets().volume_device(root).empty()));
         items.push_back(item);
     }
     return items;
@@ -111,6 +116,18 @@ std::vector<drive_item> drive_items(int list_type, const drive_rules& rules) {
     case drive_list_devices: return device_items(rules);
     case drive_list_bins: return bin_items(rules);
     default: return {};
+    }
+}
+
+const wchar_t* empty_list_key(int list_type, int elevation_state) {
+    switch (list_type) {
+    case drive_list_volumes: return L"DDLG_NO_VOLUMES_TEXT";
+    case drive_list_devices:
+        // A device the system names but that doesn't open is left out of the list.
+        if (list_physical_devices(true).empty()) return L"DDLG_NO_DEVICES_TEXT";
+        return elevation_state == elevation_full ? L"DDLG_NO_DEVICES_READ_TEXT" : L"DDLG_NO_DEVICES_ADMIN_TEXT";
+    case drive_list_bins: return L"DDLG_NO_BINS_TEXT";
+    default: return nullptr;
     }
 }
 

@@ -31,6 +31,8 @@ struct drive_item {
 
 // What the lists may offer and how they read.
 struct drive_rules {
+    // Off for a volume or device job. Volumes are then written whole: one that can't be read,
+    // or that has no raw device of its own (memory, network), is not offered either.
     bool system_selectable = true;
     bool optical_selectable = true;
     bool empty_bins_selectable = false;
@@ -48,6 +50,10 @@ std::wstring shown_root(const std::wstring& root);
 std::wstring volume_text(const drive_info& record, bool detailed, const std::wstring& separator);
 // Returns the items of the list type (none for other types), asking the engine now.
 std::vector<drive_item> drive_items(int list_type, const drive_rules& rules);
+
+// Returns the translation key of the text that stands in an empty list of the type, saying why
+// nothing is listed (asking the engine now); null for a type that lists nothing.
+const wchar_t* empty_list_key(int list_type, int elevation_state);
 
 // The option check box of a run.
 struct option_box {

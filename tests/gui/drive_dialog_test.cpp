@@ -40,13 +40,15 @@ const drive_item* find_data(const std::vector<drive_item>& items, const std::wst
 }
 
 image_targets::volume volume(const std::wstring& root, const std::wstring& label, int32_t kind,
-                             std::vector<int32_t> devices, const std::wstring& bin = std::wstring()) {
+                             std::vector<int32_t> devices, const std::wstring& bin = std::wstring(),
+                             const std::wstring& image = std::wstring()) {
     image_targets::volume v;
     v.root = root;
     v.label = label;
     v.kind = kind;
     v.devices = std::move(devices);
     v.recycle_bin = bin;
+    v.image = image;
     return v;
 }
 
@@ -54,7 +56,7 @@ bool starts_with(const std::wstring& text, const std::wstring& prefix) { return 
 
 // Volumes, devices and bins that stand for a machine: the system volume on device 0, a data
 // stick on device 3, a disk with two volumes (device 1), an empty disk (device 2), an optical
-// drive and a volume that can't be read.
+// drive, a volume that can't be read and a file system in memory (no raw device of its own).
 class DriveTargets : public sandbox_test {
 protected:
     DriveTargets() : t(sb) {
@@ -64,30 +66,34 @@ protected:
         second = t.folder(L"second/");
         optical = t.folder(L"optical/");
         broken = sb.path(L"broken") + native_separator();  // never made: its query fails
+        memory = t.folder(L"memory/");
         t.add_device(0, {t.image(L"dev0.img", 4096), L"S0"});
         t.add_device(1, {t.image(L"dev1.img", 8192), L"S1"});
         t.add_device(2, {t.image(L"dev2.img", 2048), L"S2"});
         t.add_device(3, {t.image(L"dev3.img", 1536), L"S3"});
-        t.add_volume(volume(sys, L"System", 1, {0}));
-        t.add_volume(volume(stick, L"Stick", 2, {3}));
-        t.add_volume(volume(first, L"", 1, {1}));
-        t.add_volume(volume(second, L"Second", 1, {1}));
-        t.add_volume(volume(optical, L"", 4, {}));
-        t.add_volume(volume(broken, L"Broken", 1, {}));
+        t.add_volume(volume(sys, L"System", 1, {0}, L"", t.image(L"sys.img", 1024)));
+        t.add_volume(volume(stick, L"Stick", 2, {3}, L"", t.image(L"stick.img", 1024)));
+        t.add_volume(volume(first, L"", 1, {1}, L"", t.image(L"first.img", 1024)));
+        t.add_volume(volume(second, L"Second", 1, {1}, L"", t.image(L"second.img", 1024)));
+        t.add_volume(volume(optical, L"", 4, {}, L"", t.image(L"optical.img", 1024)));
+        t.add_volume(volume(broken, L"Broken", 1, {}, L"", t.image(L"broken.img", 1024)));
+        t.add_volume(volume(memory, L"", olvex::kind_ram, {}));
         t.set_system_volume(sys);
         t.set_system_devices(std::vector<int32_t>{0});
     }
 
     image_targets t;
-    std::wstring sys, stick, first, second, optical, broken;
+    std::wstring sys, stick, first, second, optical, broken, memory;
 };
 
-TEST_F(DriveTargets, VolumesGreySystemOpticalAndUnreadableForAVolumeJob) {
+// What a volume job can only refuse is not offered: the system's volume, optical media, a volume
+// that can't be read, and one without a raw device of its own (a file system in memory).
+TEST_F(DriveTargets, VolumesGreyWhatAVolumeJobCanOnlyRefuse) {
     drive_rules volume_job;
     volume_job.system_selectable = false;
     volume_job.optical_selectable = false;
     const std::vector<drive_item> items = olvex::drive_items(olvex::drive_list_volumes, volume_job);
-    ASSERT_EQ(items.size(), 6u);
+    ASSERT_EQ(items.size(), 7u);
     struct row {
         std::wstring root;
         std::wstring text_start;
@@ -102,6 +108,7 @@ TEST_F(DriveTargets, VolumesGreySystemOpticalAndUnreadableForAVolumeJob) {
         {second, L"Second (" + shown(second) + L") ", L":/ddlg_fixed.png", true, false},
         {optical, L"ROM Drive (" + shown(optical) + L") ", L":/ddlg_rom.png", false, false},
         {broken, L"Broken (" + shown(broken) + L")", L":/ddlg_fixed.png", false, false},
+        {memory, L"Ram Drive (" + shown(memory) + L") ", L":/ddlg_fixed.png", false, false},
     };
     for (size_t i = 0; i < items.size(); ++i) {
         const row& r = rows[i];
@@ -114,13 +121,15 @@ TEST_F(DriveTargets, VolumesGreySystemOpticalAndUnreadableForAVolumeJob) {
         EXPECT_EQ(items[i].text.find(L'\n'), std::wstring::npos) << "small view: one line";
     }
 
-    // A free-space job may take the system volume and one whose figures can't be read.
+    // A free-space job may take the system volume, one whose figures can't be read, and one in
+    // memory: it writes files, not the volume.
     drive_rules free_space = volume_job;
     free_space.system_selectable = true;
     free_space.large_view = true;
     const std::vector<drive_item> again = olvex::drive_items(olvex::drive_list_volumes, free_space);
     EXPECT_TRUE(find_data(again, shown(sys))->enabled);
     EXPECT_TRUE(find_data(again, shown(broken))->enabled);
+    EXPECT_TRUE(find_data(again, shown(memory))->enabled);
     EXPECT_FALSE(find_data(again, shown(optical))->enabled);
     EXPECT_NE(find_data(again, shown(stick))->text.find(L")\n"), std::wstring::npos) << "large view: size on line two";
 }
@@ -257,7 +266,7 @@ TEST_F(DrivePicker, VolumeJobReturnsTheTickedVolumes) {
         EXPECT_TRUE(wait_until([&] { return picker.windowTitle() == QStringLiteral("Choose Volumes"); }));
         EXPECT_EQ(child<QLabel>("hdr_label")->text(), QStringLiteral("Tick the volumes to use:"));
         EXPECT_FALSE(child<QCheckBox>("option_chk")->isVisible());
-        ASSERT_EQ(list()->count(), 6);
+        ASSERT_EQ(list()->count(), 7);
         EXPECT_FALSE(ok()->isEnabled()) << "nothing ticked";
         QListWidgetItem* system = item_of(shown(sys));
         EXPECT_EQ(system->type(), ZyDrives::system_item_type);
@@ -266,7 +275,8 @@ TEST_F(DrivePicker, VolumeJobReturnsTheTickedVolumes) {
 
         child<QToolButton>("all_btn")->click();
         EXPECT_TRUE(ticked(shown(stick)) && ticked(shown(first)) && ticked(shown(second)));
-        EXPECT_FALSE(ticked(shown(sys)) || ticked(shown(optical)) || ticked(shown(broken))) << "greyed stay unticked";
+        EXPECT_FALSE(ticked(shown(sys)) || ticked(shown(optical)) || ticked(shown(broken)) || ticked(shown(memory)))
+            << "greyed stay unticked";
         child<QToolButton>("none_btn")->click();
         EXPECT_FALSE(ok()->isEnabled());
         tick(shown(second));
@@ -401,12 +411,61 @@ TEST_F(DrivePicker, LargeViewRebuildsWithTwoLineTexts) {
     });
 }
 
+// A list with nothing to offer says why in its own place, once it has been filled, and only while
+// it is empty.
+TEST_F(DrivePicker, AnEmptyListSaysWhyInItsPlace) {
+    const struct {
+        int type;
+        int elevation;
+        bool device_that_wont_open;
+        const wchar_t* key;
+    } rows[] = {
+        {olvex::drive_list_devices, olvex::elevation_full, false, L"DDLG_NO_DEVICES_TEXT"},
+        {olvex::drive_list_devices, olvex::elevation_none, true, L"DDLG_NO_DEVICES_ADMIN_TEXT"},
+        {olvex::drive_list_devices, olvex::elevation_limited, true, L"DDLG_NO_DEVICES_ADMIN_TEXT"},
+        {olvex::drive_list_devices, olvex::elevation_full, true, L"DDLG_NO_DEVICES_READ_TEXT"},
+        {olvex::drive_list_volumes, olvex::elevation_none, false, L"DDLG_NO_VOLUMES_TEXT"},
+        {olvex::drive_list_bins, olvex::elevation_none, false, L"DDLG_NO_BINS_TEXT"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(olvex::to_qstring(r.key).toStdString());
+        image_targets bare(sb);  // a machine without any target
+        if (r.device_that_wont_open) bare.add_device(4, {t.image(L"closed.img", 512), L"C", 512, true, false});
+        struct session : olvex::session_provider {
+            int state = 0;
+            int elevation_type() override { return state; }
+            bool end_session(int, bool) override { return false; }
+        } rights;
+        rights.state = r.elevation;
+        olvex::session_provider* previous = olvex::set_session_provider(&rights);
+        picker.set_option(ZyDrives::option_system_selectable, r.type != olvex::drive_list_volumes);
+        QLabel* empty = child<QLabel>("empty_label");
+        bool hidden_while_waiting = false;
+        QTimer::singleShot(0, &picker, [&] { hidden_while_waiting = picker.isVisible() && !empty->isVisible(); });
+        run(r.type, QString(), [&] {
+            EXPECT_TRUE(empty->isVisible());
+            EXPECT_EQ(empty->text(), olvex::to_qstring(olvex::tr(r.key)));
+            EXPECT_FALSE(olvex::tr(r.key).empty());
+            // It stands inside the list, readable at the list's width.
+            EXPECT_TRUE(list()->viewport()->rect().contains(empty->geometry()));
+            EXPECT_GT(empty->width(), list()->viewport()->width() / 2);
+            if (r.type != olvex::drive_list_devices) return;
+            bare.add_device(5, {t.image(L"new.img", 1024), L"N"});
+            refresh_beat();
+            EXPECT_EQ(list()->count(), 1);
+            EXPECT_FALSE(empty->isVisible()) << "a listed device takes its place";
+        });
+        EXPECT_TRUE(hidden_while_waiting) << "nothing is said before the list was filled";
+        olvex::set_session_provider(previous);
+    }
+}
+
 TEST_F(DrivePicker, OtherTypesShowAnEmptyListWithTheCallersTexts) {
     bool shown_empty = false;
     QTimer::singleShot(0, &picker, [&] {
         EXPECT_TRUE(wait_until([&] { return picker.windowTitle() == QStringLiteral("Elsewhere"); }));
         EXPECT_EQ(child<QLabel>("hdr_label")->text(), QStringLiteral("Nothing here"));
-        shown_empty = list()->count() == 0;
+        shown_empty = list()->count() == 0 && !child<QLabel>("empty_label")->isVisible();
         picker.reject();
     });
     EXPECT_FALSE(picker.exec_by_type(7, QString(), QStringLiteral("Elsewhere"), QStringLiteral("Nothing here")));

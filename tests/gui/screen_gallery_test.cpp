@@ -9,7 +9,9 @@
 #include "gui/shell/options_dialog.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
+#include "gui/shell/system_font.h"
 #include "gui/shell/theme.h"
+#include "gui/shell/web_pages.h"
 #include "gui/shell/zyapp.h"
 #include "gui/wipe/animator.h"
 #include "gui/wipe/page_dialog.h"
@@ -18,6 +20,7 @@
 #include "gui/wipe/shutdown_manager.h"
 #include "gui/wipe/wiper_widget.h"
 #include "services/interlang.h"
+#include "services/session.h"
 #include "tests/e2e/support/program.h"
 #include "tests/gui/gui_test.h"
 #include "tests/services/session_recorder.h"
@@ -33,6 +36,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -60,8 +64,14 @@ protected:
         QCoreApplication::installTranslator(&translator_);
         folder_ = olvex::to_qstring(own_folder()) + QStringLiteral("../screens/");
         ASSERT_TRUE(QDir().mkpath(folder_));
+        // The font the program's start gives its texts.
+        font_ = QApplication::font();
+        olvex::apply_system_ui_font();
     }
-    void TearDown() override { QCoreApplication::removeTranslator(&translator_); }
+    void TearDown() override {
+        QApplication::setFont(font_);
+        QCoreApplication::removeTranslator(&translator_);
+    }
 
     // Shows the window as a user would get it and writes what it shows (then hides it, unless
     // the caller goes on with it).
@@ -75,6 +85,7 @@ protected:
     }
 
     QString folder_;
+    QFont font_;
     QInterlang translator_;
     table_scope scope_;
 };
@@ -107,9 +118,26 @@ TEST_F(ScreenGallery, StartupMessages) {
                                         "file.\n/opt/oblivar/zy-langs/deutsch.lang.txt"),
                          QMessageBox::Ok);
     save(language, QStringLiteral("startup_language_error"));
-    QMessageBox missing(QMessageBox::Warning, QStringLiteral("Oblivar"),
-                        QStringLiteral("The main window is not part of this build of Oblivar yet."), QMessageBox::Ok);
+    // A start that asks for the page-file dialog where there is no page file.
+    QMessageBox missing(QMessageBox::Warning, QStringLiteral("Oblivar"), olvex::to_qstring(olvex::tr(L"PAGE_NOT_HERE_MSG")),
+                        QMessageBox::Ok);
     save(missing, QStringLiteral("startup_window_missing"));
+}
+
+// Help asked for on a desktop that has no browser: the box names the page's file.
+TEST_F(ScreenGallery, HelpPageNotOpened) {
+    const olvex::url_opener previous = olvex::set_url_opener([](const QUrl&) { return false; });
+    bool saved = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = nullptr;
+        if (!wait_until([&] { return (box = QApplication::activeModalWidget()) != nullptr; })) return;
+        save(*box, QStringLiteral("help_page_not_opened"), false);
+        saved = true;
+        box->close();
+    });
+    olvex::open_web_page(olvex::web_page::user_guide);
+    olvex::set_url_opener(previous);
+    EXPECT_TRUE(saved);
 }
 
 // The job window's pictures and colours on each theme: the still pictures, the first frames and
@@ -188,14 +216,15 @@ TEST_F(ScreenGallery, DrivePicker) {
     t.add_device(1, {t.image(L"disk1.img", 5 << 20), L"D1"});
     t.add_device(2, {t.image(L"stick.img", 1 << 20), L"D2"});
     t.add_device(3, {t.image(L"blank.img", 2 << 20), L"D3"});
-    auto volume = [](const std::wstring& root, const std::wstring& label, int32_t kind, std::vector<int32_t> devices,
-                     const std::wstring& recycle = std::wstring()) {
+    auto volume = [&t](const std::wstring& root, const std::wstring& label, int32_t kind, std::vector<int32_t> devices,
+                       const std::wstring& recycle = std::wstring()) {
         image_targets::volume v;
         v.root = root;
         v.label = label;
         v.kind = kind;
         v.devices = std::move(devices);
         v.recycle_bin = recycle;
+        v.image = t.image(label + std::to_wstring(kind) + L".vol", 1024);  // its raw device
         return v;
     };
     t.add_volume(volume(sys, L"", 1, {0}, t.folder(L"system/.Trash-0/")));
@@ -241,6 +270,28 @@ TEST_F(ScreenGallery, DrivePicker) {
         picker.exec_by_type(r.type, r.option_key ? olvex::to_qstring(olvex::tr(r.option_key)) : QString(), QString(), QString());
         EXPECT_TRUE(saved) << r.name;
     }
+
+    // Without administrator rights no device opens: the list says so in its place.
+    image_targets closed(sb);
+    closed.add_device(0, {t.image(L"closed.img", 1 << 20), L"C0", 512, true, false});
+    struct : olvex::session_provider {
+        int elevation_type() override { return olvex::elevation_none; }
+        bool end_session(int, bool) override { return false; }
+    } limited;
+    olvex::session_provider* previous = olvex::set_session_provider(&limited);
+    olvex::ZyDrives picker(nullptr);
+    picker.set_option(olvex::ZyDrives::option_system_selectable, false);
+    bool saved = false;
+    QTimer::singleShot(0, &picker, [&] {
+        if (!wait_until([&] { return picker.refresh_timer_id() != 0 && picker.windowTitle() != olvex::to_qstring(olvex::tr(L"DDLG_WAIT_TEXT")); }))
+            return;
+        save(picker, QStringLiteral("drive_picker_devices_none_readable"), false);
+        saved = true;
+        picker.reject();
+    });
+    picker.exec_by_type(olvex::drive_list_devices, QString(), QString(), QString());
+    olvex::set_session_provider(previous);
+    EXPECT_TRUE(saved);
 }
 
 // The job window's picture: each frame sequence as its timer plays it, and the still pictures

@@ -1,9 +1,20 @@
+#include "gui/shell/first_window.h"
+#include "gui/shell/qt_text.h"
 #include "gui/shell/web_pages.h"
+#include "services/interlang.h"
+#include "tests/gui/gui_test.h"
+#include "tests/support/sandbox.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTextDocument>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +78,92 @@ TEST(WebPages, HelpPagesLinkOnlyToEachOther) {
         }
     }
     EXPECT_GE(pages, 9);
+}
+
+// A desktop without a browser or opener: whatever page the user asks for, a message box says
+// which file it is, so that they can open it themselves; a missing page is named as missing.
+class PageOpening : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(oblivar::test::load_shipped_languages(), L""); }
+    void TearDown() override { olvex::set_url_opener(previous_); }
+
+    // Installs an opener that records what it is handed and succeeds as told.
+    void desktop(bool opens) {
+        previous_ = olvex::set_url_opener([this, opens](const QUrl& url) {
+            handed.append(url);
+            return opens;
+        });
+    }
+    static QString file_of(web_page page) { return QDir::toNativeSeparators(olvex::web_page_url(page).toLocalFile()); }
+    // What the box says, as the user reads it (line breaks as blanks).
+    static QString read(const QString& rich) {
+        QTextDocument doc;
+        doc.setHtml(rich);
+        return doc.toPlainText().simplified();
+    }
+
+    QList<QUrl> handed;
+    oblivar::test::table_scope scope_;
+
+private:
+    olvex::url_opener previous_;
+};
+
+TEST_F(PageOpening, WhatCantBeOpenedIsNamedForTheUser) {
+    desktop(false);
+    oblivar::test::message_box_answer told;
+    told.arm();
+    EXPECT_FALSE(olvex::open_web_page(web_page::user_guide));
+    ASSERT_EQ(told.seen, 1);
+    EXPECT_EQ(told.caption, QStringLiteral("Oblivar"));
+    EXPECT_EQ(read(told.text),
+              olvex::to_qstring(olvex::tr_arg(L"HELP_OPEN_FAILED_MSG", olvex::from_qstring(file_of(web_page::user_guide))))
+                  .simplified());
+    EXPECT_EQ(handed, QList<QUrl>{olvex::web_page_url(web_page::user_guide)});
+
+    // A page that is not there is not handed on: the box says it is missing.
+    oblivar::test::sandbox sb;
+    const QUrl gone = QUrl::fromLocalFile(olvex::to_qstring(sb.path(L"gone.html")));
+    oblivar::test::message_box_answer missing;
+    missing.arm();
+    EXPECT_FALSE(olvex::open_local_address(gone, nullptr));
+    ASSERT_EQ(missing.seen, 1);
+    EXPECT_EQ(read(missing.text),
+              olvex::to_qstring(olvex::tr_arg(L"HELP_MISSING_MSG", sb.path(L"gone.html"))).simplified());
+    EXPECT_EQ(handed.size(), 1);
+}
+
+TEST_F(PageOpening, APageTheDesktopTookNeedsNoWord) {
+    desktop(true);
+    oblivar::test::message_box_answer told;
+    told.arm();
+    EXPECT_TRUE(olvex::open_web_page(web_page::configuration));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told.seen, 0);
+    EXPECT_EQ(handed, QList<QUrl>{olvex::web_page_url(web_page::configuration)});
+}
+
+// Every way in: the main window's Help menu, and any local address handed to the desktop (links
+// in texts open that way) once start-up routed them.
+TEST_F(PageOpening, HelpMenuAndLinksInTextsTellTheUserToo) {
+    desktop(false);
+    std::unique_ptr<QWidget> window(olvex::create_first_window(olvex::first_window_kind::main));
+    ASSERT_TRUE(window);
+    oblivar::test::message_box_answer help;
+    help.arm();
+    window->findChild<QAction*>(QStringLiteral("help_action"))->trigger();
+    ASSERT_EQ(help.seen, 1);
+    EXPECT_TRUE(read(help.text).contains(file_of(web_page::user_guide))) << help.text.toStdString();
+
+    QObject owner;
+    olvex::route_local_addresses(&owner);
+    oblivar::test::message_box_answer text_link;
+    text_link.arm();
+    // What a label that opens its links does with one.
+    EXPECT_TRUE(QDesktopServices::openUrl(olvex::web_page_url(web_page::news)));
+    ASSERT_EQ(text_link.seen, 1);
+    EXPECT_TRUE(read(text_link.text).contains(file_of(web_page::news))) << text_link.text.toStdString();
+    EXPECT_EQ(handed.size(), 2);
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ protected:
 
 TEST_F(ZyguiProgram, HeadlessWordsEndWithoutWindowAndChangeNothingHere) {
 #ifdef _WIN32
-    GTEST_SKIP() << "these words change the machine's registry; the unit tests cover them with a registry in memory";
+    GTEST_SKIP() << "these words would change the machine registry that every test in this Wine prefix shares; "
+                    "ZyappHeadless runs each of them against a registry in memory";
 #else
     // There is no registry here: every word fails, without a window and before the language
     // folder is looked at; no settings file appears.
@@ -43,7 +44,8 @@ TEST_F(ZyguiProgram, HeadlessWordsEndWithoutWindowAndChangeNothingHere) {
 
 TEST_F(ZyguiProgram, MalformedCompanionsLeaveAHeadlessWordHeadless) {
 #ifdef _WIN32
-    GTEST_SKIP() << "these words change the machine's registry; the unit tests cover them with a registry in memory";
+    GTEST_SKIP() << "these words would change the machine registry that every test in this Wine prefix shares; "
+                    "command_bridge's tests parse malformed companions on this target";
 #else
     // A file that is not one of our temporary files is neither read nor deleted.
     const std::wstring foreign = sb.path(L"tfn_0000000a.tmp");

@@ -3,6 +3,6 @@
 
 namespace olvex {
 
-bool close_requesting_window(uint64_t) { return false; }
+bool close_requesting_window(uint64_t, unsigned) { return false; }
 
 }  // namespace olvex
