@@ -3,6 +3,8 @@
 #include "vandel/convert.h"
 #include "vandel/win32/windows.h"
 
+#include <algorithm>
+
 namespace vandel {
 
 namespace {
@@ -144,8 +146,10 @@ bool set_file_attributes(const std::wstring& path, int flags) {
 bool volume_info(const std::wstring& path, struct volume_info& info) {
     const std::wstring p = normalize_path(path);
     if (attributes_of(p) == INVALID_FILE_ATTRIBUTES) return false;
-    wchar_t mount[261] = {};
-    if (!GetVolumePathNameW(p.c_str(), mount, 261)) return false;
+    // The mount point is a leading part of the path (with a separator added): it fits in as much.
+    std::wstring mount_buffer(std::max<size_t>(p.size() + 2, MAX_PATH + 1), L'\0');
+    if (!GetVolumePathNameW(p.c_str(), mount_buffer.data(), static_cast<DWORD>(mount_buffer.size()))) return false;
+    const wchar_t* mount = mount_buffer.c_str();
     ULARGE_INTEGER free_to_caller{}, total{}, free_total{};
     if (!GetDiskFreeSpaceExW(mount, &free_to_caller, &total, &free_total)) return false;
     info.free_bytes = free_to_caller.QuadPart;

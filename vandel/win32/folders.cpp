@@ -13,8 +13,9 @@ namespace vandel {
 
 namespace {
 
+// The shell's lookup takes a buffer of MAX_PATH units and gives no longer folder.
 bool shell_folder(int csidl, std::wstring& out) {
-    wchar_t buf[520] = {};
+    wchar_t buf[MAX_PATH + 1] = {};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return false;
     out = buf;
     return true;
@@ -44,18 +45,27 @@ namespace detail {
 bool system_folder(int kind, std::wstring& out) {
     switch (kind) {
     case 0: {
-        wchar_t buf[520] = {};
-        if (!_wgetcwd(buf, 520)) return false;
-        out = buf;
+        // The runtime allocates room for the whole folder, however long.
+        wchar_t* cwd = _wgetcwd(nullptr, 0);
+        if (cwd == nullptr) return false;
+        out = cwd;
+        std::free(cwd);
         return true;
     }
     case 2:
     case 3: {
-        wchar_t buf[520] = {};
-        const DWORD n = GetTempPathW(520, buf);
-        if (n == 0 || n >= 520) return false;
-        out.assign(buf, n);
-        return true;
+        std::wstring buf(MAX_PATH + 1, L'\0');
+        for (;;) {
+            // Too small a buffer gives the size needed, its terminator counted.
+            const DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
+            if (n == 0) return false;
+            if (n < buf.size()) {
+                out.assign(buf, 0, n);
+                return true;
+            }
+            if (n > 65536) return false;
+            buf.resize(n + 1);
+        }
     }
     case 4:
         out = environment_variable(L"USERPROFILE");
