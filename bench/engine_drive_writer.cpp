@@ -38,8 +38,11 @@ int run_quietly(const std::string& command) { return std::system((command + " >/
 bool installed(const char* program) { return run_quietly(std::string("command -v ") + program) == 0; }
 
 std::string real_path(const std::string& p) {
-    char buf[PATH_MAX];
-    return realpath(p.c_str(), buf) ? std::string(buf) : std::string();
+    char* real = realpath(p.c_str(), nullptr);
+    if (real == nullptr) return std::string();
+    const std::string out = real;
+    std::free(real);
+    return out;
 }
 
 // A loop device attached to an image of ours, detached at the end.

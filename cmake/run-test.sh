@@ -3,25 +3,31 @@
 # Gives the test process a private HOME, TMPDIR and XDG folders under the build tree, puts the
 # stub session commands first in PATH, and for "wine" runs the program in the build's private
 # prefix (no Z: drive; Y: is the build tree) with C:\ as its working folder.
+# A native test's HOME, TMPDIR and XDG data and configuration folders lie more than 150
+# characters deep however short the build tree's path is, so that a path cut to some fixed
+# length fails on every machine, not only in a deep clone. The runtime folder stays short: it is
+# where sockets go, and their addresses are short by nature.
 set -u
 mode=$1
-build=$2
+build=$(cd "$2" && pwd) || exit 1
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 
 mkdir -p "$build/test-tmp"
 home=$(mktemp -d "$build/test-tmp/run.XXXXXX") || exit 1
-mkdir -p "$home/tmp" "$home/.config" "$home/.local/share" "$home/.cache" "$home/xdg-config" "$home/run"
+deep="$home/deep"
+while [ ${#deep} -le 150 ]; do deep="$deep/a-folder-name-of-some-length"; done
+mkdir -p "$deep/tmp" "$deep/.config" "$deep/.local/share" "$deep/.cache" "$deep/xdg-config" "$home/run"
 chmod 700 "$home/run"
-export HOME="$home"
-export XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache"
-export XDG_CONFIG_DIRS="$home/xdg-config" XDG_DATA_DIRS="$home/share" XDG_RUNTIME_DIR="$home/run"
+export HOME="$deep"
+export XDG_CONFIG_HOME="$deep/.config" XDG_DATA_HOME="$deep/.local/share" XDG_CACHE_HOME="$deep/.cache"
+export XDG_CONFIG_DIRS="$deep/xdg-config" XDG_DATA_DIRS="$deep/share" XDG_RUNTIME_DIR="$home/run"
 export PATH="$here/stubs:$PATH"
 export OBLIVAR_STUB_LOG="$build/session-stubs.log"
 
 case "$mode" in
   native)
-    export TMPDIR="$home/tmp" TMP="$home/tmp" TEMP="$home/tmp"
+    export TMPDIR="$deep/tmp" TMP="$deep/tmp" TEMP="$deep/tmp"
     "$@"
     rc=$?
     ;;

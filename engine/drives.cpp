@@ -12,10 +12,11 @@ namespace olvex {
 
 namespace {
 
-// Longest text taken from a path or device reference.
-constexpr size_t max_reference = 100;
+// Longest text read as a device reference. A path is never cut: a mount point may be of any
+// length, and a cut path names another folder.
+constexpr size_t max_device_reference = 100;
 
-std::wstring trimmed(const std::wstring& text) { return vandel::trim(text, true, true).substr(0, max_reference); }
+std::wstring trimmed(const std::wstring& text) { return vandel::trim(text, true, true); }
 
 bool starts_with(const std::wstring& text, const std::wstring& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -23,7 +24,7 @@ bool starts_with(const std::wstring& text, const std::wstring& prefix) {
 
 // Parses a device reference by its text alone; -1 when it names no device.
 int32_t parse_device_number(const std::wstring& text) {
-    std::wstring t = vandel::to_lower(trimmed(text));
+    std::wstring t = vandel::to_lower(trimmed(text).substr(0, max_device_reference));
     if (starts_with(t, L"\\\\.\\")) t.erase(0, 4);
     t = vandel::normalize_path(t, vandel::path_style::windows);
     const size_t cut = t.find(L'\\');

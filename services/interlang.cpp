@@ -13,8 +13,6 @@ namespace olvex {
 
 namespace {
 
-using lock = std::lock_guard<std::mutex>;
-
 std::wstring language_code(const std::wstring& code) { return vandel::to_lower(vandel::trim(code, true, true)); }
 
 std::wstring locale_language() { return language_code(vandel::current_locale().language()); }
@@ -60,13 +58,21 @@ void interlang::require_state(bool ok) const {
     if (!ok) throw std::logic_error("invalid state");
 }
 
+std::unique_lock<std::mutex> interlang::acquire() const {
+    std::unique_lock<std::mutex> l(mutex_);
+    update_ended_.wait(l, [this] { return state_ != loading || updater_ == std::this_thread::get_id(); });
+    return l;
+}
+
 void interlang::clear() {
-    lock l(mutex_);
+    auto l = acquire();
     clear_locked();
+    update_ended_.notify_all();
 }
 
 void interlang::clear_locked() {
     state_ = empty;
+    updater_ = std::thread::id();
     texts_.clear();
     languages_.clear();
     primary_.clear();
@@ -76,37 +82,57 @@ void interlang::clear_locked() {
 }
 
 void interlang::begin_update() {
-    lock l(mutex_);
+    auto l = acquire();
     require_state(state_ != loading);
     state_ = loading;
+    updater_ = std::this_thread::get_id();
     working_key_.clear();
     working_language_.clear();
 }
 
 void interlang::end_update() {
-    lock l(mutex_);
+    auto l = acquire();
     require_state(state_ == loading);
-    if (!has_language_locked(current_)) {
-        if (has_language_locked(primary_))
-            current_ = primary_;
-        else if (!languages_.empty())
-            current_ = languages_.front();
-    }
+    current_ = settled_language(current_, primary_);
     working_key_.clear();
     working_language_.clear();
     state_ = ready;
+    updater_ = std::thread::id();
+    update_ended_.notify_all();
+}
+
+std::wstring interlang::settled_language(const std::wstring& current, const std::wstring& primary) const {
+    if (has_language_locked(current)) return current;
+    if (has_language_locked(primary)) return primary;
+    return languages_.empty() ? current : languages_.front();
 }
 
 void interlang::set_languages(const std::wstring& current, const std::wstring& primary) {
-    lock l(mutex_);
+    auto l = acquire();
     require_state(state_ == loading);
     current_ = language_code(current);
     if (current_.empty()) current_ = locale_language();
     primary_ = language_code(primary);
 }
 
+bool interlang::select_languages(const std::wstring& current, const std::wstring& primary) {
+    auto l = acquire();
+    require_state(state_ != loading);
+    std::wstring code = language_code(current);
+    if (code.empty()) code = locale_language();
+    const std::wstring fallback = language_code(primary);
+    code = settled_language(code, fallback);
+    if (state_ == ready && code == current_ && fallback == primary_) return false;
+    current_ = code;
+    primary_ = fallback;
+    working_key_.clear();
+    working_language_.clear();
+    state_ = ready;
+    return true;
+}
+
 void interlang::store_text(const std::wstring& text) {
-    lock l(mutex_);
+    auto l = acquire();
     store_text_locked(text);
 }
 
@@ -117,7 +143,7 @@ void interlang::store_text_locked(const std::wstring& text) {
 }
 
 bool interlang::parse_language_file(vandel::seekable_stream& stream, int& line) {
-    lock l(mutex_);
+    auto l = acquire();
     require_state(state_ == loading);
     const std::wstring saved_key = working_key_, saved_language = working_language_;
     working_key_.clear();
@@ -204,7 +230,7 @@ bool interlang::load_file(const std::wstring& path, int& line) {
 }
 
 bool interlang::has_language(const std::wstring& code) const {
-    lock l(mutex_);
+    auto l = acquire();
     return has_language_locked(code);
 }
 
@@ -216,7 +242,7 @@ bool interlang::has_language_locked(const std::wstring& code) const {
 }
 
 bool interlang::lookup(const std::wstring& language, const std::wstring& key, int mode, std::wstring* out) const {
-    lock l(mutex_);
+    auto l = acquire();
     return lookup_locked(language, key, mode, out);
 }
 
@@ -241,7 +267,7 @@ bool interlang::lookup_locked(const std::wstring& language, const std::wstring& 
 }
 
 std::wstring interlang::translate(const std::wstring& key, const std::wstring& language) const {
-    lock l(mutex_);
+    auto l = acquire();
     return translate_locked(key, language);
 }
 
@@ -265,7 +291,7 @@ std::wstring interlang::translate_count(const std::wstring& singular, const std:
 }
 
 int interlang::languages(std::vector<std::wstring>& out) const {
-    lock l(mutex_);
+    auto l = acquire();
     out.clear();
     require_state(state_ != loading);
     if (state_ == empty) return 0;
@@ -274,7 +300,7 @@ int interlang::languages(std::vector<std::wstring>& out) const {
 }
 
 std::wstring interlang::current_language() const {
-    lock l(mutex_);
+    auto l = acquire();
     require_state(state_ != loading);
     return state_ == ready ? current_ : std::wstring();
 }
@@ -282,12 +308,12 @@ std::wstring interlang::current_language() const {
 std::string interlang::current_language_narrow() const { return vandel::narrow(current_language(), '?'); }
 
 int interlang::state() const {
-    lock l(mutex_);
+    auto l = acquire();
     return state_;
 }
 
 bool interlang::translation_report(std::wstring& out, int limit) const {
-    lock l(mutex_);
+    auto l = acquire();
     require_state(state_ != loading);
     if (state_ == empty) return true;
     out.clear();

@@ -1,14 +1,17 @@
 #pragma once
 // The translation table: every text of the windows and menus looked up by its key in the
 // current language, filled from language files (names ending in ".lang.txt"). One table per
-// process; any thread may use it (one internal lock).
+// process; any thread may use it. An update (begin_update to end_update) belongs to the thread
+// that began it: the other threads wait until it ends and never see a table half loaded.
 //
 // A language file holds KEY:, LANG: and TEXT: lines; a line that starts with none of them
 // continues the last KEY or TEXT (joined by one blank). "#" and "//" start comment lines.
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vandel {
@@ -39,14 +42,18 @@ public:
 
     // Empties the table: state 0, the current language the user locale's.
     void clear();
-    // Starts loading (state 1); texts already held stay. Throws logic_error "invalid state" while
-    // loading.
+    // Starts loading (state 1); texts already held stay. Throws logic_error "invalid state" when
+    // this thread is loading already; another thread's update is waited for.
     void begin_update();
     // Ends loading (state 2); a current language without texts falls back to the primary one,
     // then to the first language loaded. Throws logic_error "invalid state" unless loading.
     void end_update();
     // While loading: the current language (empty: the user locale's) and the primary one.
     void set_languages(const std::wstring& current, const std::wstring& primary);
+    // begin_update, set_languages and end_update as one step that no reader sees half done.
+    // Returns false, changing nothing, when the table is ready with the languages that step
+    // would give. Throws logic_error "invalid state" when this thread is loading.
+    bool select_languages(const std::wstring& current, const std::wstring& primary);
     // While loading: stores the text, its escapes resolved, under the working key and language;
     // throws logic_error "invalid state" without both.
     void store_text(const std::wstring& text);
@@ -90,7 +97,12 @@ public:
     bool translation_report(std::wstring& out, int limit) const;
 
 private:
+    // The table's lock, taken once no other thread's update is open.
+    std::unique_lock<std::mutex> acquire() const;
     void clear_locked();
+    // The language in force for a choice: current when it has texts, else primary, else the
+    // first language loaded (current when there is none).
+    std::wstring settled_language(const std::wstring& current, const std::wstring& primary) const;
     void require_state(bool ok) const;
     void store_text_locked(const std::wstring& text);
     bool parse_locked(vandel::seekable_stream& stream, int& line);
@@ -99,6 +111,8 @@ private:
     bool has_language_locked(const std::wstring& code) const;
 
     mutable std::mutex mutex_;
+    mutable std::condition_variable update_ended_;
+    std::thread::id updater_;
     std::map<std::wstring, std::map<std::wstring, std::wstring>> texts_;
     std::vector<std::wstring> languages_;
     std::wstring current_;

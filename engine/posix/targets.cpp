@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -43,17 +42,24 @@ std::wstring wide(const std::string& s) { return vandel::from_os_bytes(s); }
 
 bool starts_with(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
-// Up to 4 KiB of a small system file; false when unreadable.
+// The whole of a small system file (a loop device's backing file is a path of any length);
+// false when unreadable.
 bool read_small(const std::string& path, std::string& out) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
+    out.clear();
     char buf[4096];
-    ssize_t n;
-    do n = read(fd, buf, sizeof buf);
-    while (n < 0 && errno == EINTR);
+    for (;;) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<size_t>(n));
+    }
     close(fd);
-    if (n < 0) return false;
-    out.assign(buf, static_cast<size_t>(n));
     return true;
 }
 
@@ -79,8 +85,11 @@ bool is_plain_dir(const std::string& path) {
 }
 
 std::string real_path(const std::string& p) {
-    char buf[PATH_MAX];
-    return realpath(p.c_str(), buf) ? std::string(buf) : std::string();
+    char* real = realpath(p.c_str(), nullptr);
+    if (real == nullptr) return std::string();
+    const std::string out = real;
+    std::free(real);
+    return out;
 }
 
 // The real path of the longest existing part of p, with the rest appended.

@@ -62,6 +62,18 @@ bool disk_length(HANDLE h, uint64_t& out) {
     return true;
 }
 
+// The Windows folder, however long; empty when the system can't say.
+std::wstring windows_directory() {
+    std::wstring buf(MAX_PATH + 1, L'\0');
+    for (;;) {
+        // Too small a buffer gives the size needed, its terminator counted.
+        const UINT n = GetWindowsDirectoryW(buf.data(), static_cast<UINT>(buf.size()));
+        if (n == 0) return std::wstring();
+        if (n < buf.size()) return buf.substr(0, n);
+        buf.resize(n + 1);
+    }
+}
+
 bool control(HANDLE h, DWORD code) {
     DWORD got = 0;
     return DeviceIoControl(h, code, nullptr, 0, nullptr, 0, &got, nullptr) != 0;
@@ -138,9 +150,8 @@ public:
 
     std::wstring system_volume_root() override {
         static const std::wstring root = [] {
-            wchar_t folder[MAX_PATH + 1] = {};
-            const UINT n = GetWindowsDirectoryW(folder, MAX_PATH + 1);
-            return (n == 0 || n > MAX_PATH) ? std::wstring() : drive_root_text(folder);
+            const std::wstring folder = windows_directory();
+            return folder.empty() ? std::wstring() : drive_root_text(folder);
         }();
         return root;
     }

@@ -27,9 +27,14 @@ public:
 // Returns the drive number (0 = A) of the Windows folder, found once; -1 when unknown.
 int system_drive() {
     static const int drive = [] {
-        wchar_t folder[257] = {};
-        const UINT n = GetWindowsDirectoryW(folder, 256);
-        return n == 0 || n > 256 ? -1 : PathGetDriveNumberW(folder);
+        std::wstring folder(MAX_PATH + 1, L'\0');
+        for (;;) {
+            // Too small a buffer gives the size needed, its terminator counted.
+            const UINT n = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+            if (n == 0) return -1;
+            if (n < folder.size()) return PathGetDriveNumberW(folder.c_str());
+            folder.resize(n + 1);
+        }
     }();
     return drive;
 }

@@ -50,16 +50,16 @@ int kind_of(REFCLSID clsid) {
 }
 
 // The menu's language: the user's option, else the locale's, English as the fallback. Read at
-// every class request, so a changed option applies to the next menu.
+// every class request, so a changed option applies to the next menu. Explorer builds menus on
+// several threads: the choice is one step of the table, and none when the language stays.
 void choose_language() {
-    interlang& table = interlang::instance();
-    table.begin_update();
+    std::wstring code;
     try {
-        table.set_languages(get_shell_language(), L"en");
+        code = get_shell_language();
     } catch (...) {
-        // The table keeps its languages.
+        return;  // the table keeps its languages
     }
-    table.end_update();
+    interlang::instance().select_languages(code, L"en");
 }
 
 class CMenuFactory : public ShellBase, public IClassFactory {

@@ -32,6 +32,10 @@ TEST(drive_root_text, takes_the_drive_of_a_windows_path) {
         {L"", L""},
     };
     for (const auto& r : rows) EXPECT_EQ(drive_root_text(r.path), r.root) << "path " << testing::PrintToString(r.path);
+    // However long the path: the drive of a drive path, and a root that is no drive whole.
+    const std::wstring deep = L"\\\\server\\share\\" + std::wstring(200, L'd');
+    EXPECT_EQ(drive_root_text(L"e:\\" + std::wstring(200, L'd')), L"E:");
+    EXPECT_EQ(drive_root_text(deep), deep);
 }
 
 TEST(volume_serial_text, keeps_leading_zeros) {

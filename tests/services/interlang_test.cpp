@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace olvex {
 namespace {
@@ -225,30 +228,76 @@ TEST(interlang, shipped_language_files_load_cleanly) {
     EXPECT_TRUE(t.translation_report(report, 0)) << vandel::to_utf8(report, '?');
 }
 
+// Four threads load and read while a fifth switches the language back and forth: no call
+// fails, and no reader ever sees a table half updated.
 TEST(interlang, several_threads) {
     interlang t;
-    std::thread loaders[4];
+    ASSERT_EQ(parse(t, "KEY: BOTH\nLANG: en\nTEXT: both\nLANG: de\nTEXT: beide\n"), 0);
+    std::atomic<bool> go{false};
+    std::atomic<int> loaders_done{0};
+    std::mutex failures_lock;
+    std::vector<std::string> failures;
+    const auto fail = [&](const std::string& what) {
+        const std::lock_guard<std::mutex> l(failures_lock);
+        failures.push_back(what);
+    };
+    std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i)
-        loaders[i] = std::thread([&t, i] {
-            for (int n = 0; n < 50; ++n) {
+        threads.emplace_back([&, i] {
+            while (!go) std::this_thread::yield();
+            for (int n = 0; n < 200; ++n) {
                 const std::string key = "K" + std::to_string(i) + "_" + std::to_string(n);
-                for (;;) {
-                    try {
-                        parse(t, "KEY: " + key + "\nLANG: en\nTEXT: v\n");
-                        break;
-                    } catch (const std::logic_error&) {
-                        // another thread is loading
-                    }
-                }
                 try {
-                    t.translate(vandel::from_utf8(key));
-                } catch (const std::logic_error&) {
+                    if (parse(t, "KEY: " + key + "\nLANG: en\nTEXT: v\nLANG: de\nTEXT: w\n") != 0)
+                        fail("the file of " + key + " did not parse");
+                    const std::wstring text = t.translate(vandel::from_utf8(key));
+                    const std::wstring both = t.translate(L"BOTH");
+                    if ((text != L"v" && text != L"w") || (both != L"both" && both != L"beide"))
+                        fail(key + " read as " + vandel::to_utf8(text, '?') + ", " + vandel::to_utf8(both, '?'));
+                } catch (const std::exception& e) {
+                    fail(key + ": " + e.what());
                 }
             }
+            ++loaders_done;
         });
-    for (auto& l : loaders) l.join();
-    EXPECT_EQ(t.translate(L"K3_49"), L"v");
-    EXPECT_EQ(t.translate(L"K0_0"), L"v");
+    threads.emplace_back([&] {
+        while (!go) std::this_thread::yield();
+        for (int n = 0; loaders_done < 4 || n < 100; ++n) {
+            try {
+                if (n % 2 == 0) {
+                    t.begin_update();
+                    t.set_languages(n % 4 == 0 ? L"de" : L"en", L"en");
+                    t.end_update();
+                } else {
+                    t.select_languages(n % 4 == 1 ? L"de" : L"en", L"en");
+                }
+            } catch (const std::exception& e) {
+                fail(std::string("language switch: ") + e.what());
+            }
+        }
+    });
+    go = true;
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures.size(), 0u) << failures.front();
+    EXPECT_EQ(t.translate(L"K3_199", L"en"), L"v");
+    EXPECT_EQ(t.translate(L"K0_0", L"de"), L"w");
+}
+
+TEST(interlang, select_languages_changes_only_what_differs) {
+    interlang t;
+    ASSERT_EQ(parse(t, "KEY: BOTH\nLANG: en\nTEXT: both\nLANG: de\nTEXT: beide\n"), 0);
+    EXPECT_TRUE(t.select_languages(L" DE", L"en"));
+    EXPECT_EQ(t.translate(L"BOTH"), L"beide");
+    EXPECT_FALSE(t.select_languages(L"de", L"EN"));
+    EXPECT_TRUE(t.select_languages(L"fr", L"en"));  // no French texts: English
+    EXPECT_EQ(t.current_language(), L"en");
+    EXPECT_FALSE(t.select_languages(L"fr", L"en"));  // the same outcome again
+    EXPECT_EQ(t.state(), interlang::ready);
+
+    t.begin_update();
+    EXPECT_THROW(t.select_languages(L"de", L"en"), std::logic_error);
+    t.end_update();
+    EXPECT_EQ(t.translate(L"BOTH"), L"both");
 }
 
 TEST(interlang, tr_uses_the_process_table_in_its_current_language) {

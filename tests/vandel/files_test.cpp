@@ -198,6 +198,15 @@ TEST_F(Files, VolumeInfo) {
     EXPECT_EQ(info.volume_path.back(), sep);
     EXPECT_EQ(sb.root().compare(0, info.volume_path.size(), info.volume_path), 0);
     EXPECT_NE(info.file_system, L"before");
+
+    // However deep the path: its volume all the same (a mount point is never cut out of it).
+    make_deep_tree(sb.root(), L"a-deep-folder", 40, "x");
+    std::wstring deep = sb.root();
+    for (int i = 0; i < 40; ++i) deep += sep + std::wstring(L"a-deep-folder");
+    struct vandel::volume_info deep_info;
+    ASSERT_TRUE(vandel::volume_info(deep, deep_info));
+    EXPECT_EQ(deep_info.volume_path, info.volume_path);
+    EXPECT_EQ(deep_info.file_system, info.file_system);
 }
 
 TEST(FilesText, NarrowPath) {

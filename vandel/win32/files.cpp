@@ -3,6 +3,8 @@
 #include "vandel/convert.h"
 #include "vandel/win32/windows.h"
 
+#include <algorithm>
+
 namespace vandel {
 
 namespace {
@@ -141,19 +143,36 @@ bool set_file_attributes(const std::wstring& path, int flags) {
     return SetFileAttributesW(p.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
+namespace {
+
+// A volume path as the system answers for a long path ("\\?\C:\", "\\?\UNC\server\share\") in
+// its plain form where it has one, so that a volume reads the same however its paths were written.
+std::wstring plain_volume_path(const std::wstring& mount) {
+    std::wstring plain;
+    if (mount.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        plain = L"\\\\" + mount.substr(8);
+    else if (mount.compare(0, 4, L"\\\\?\\") == 0 && mount.size() > 5 && mount[5] == L':')
+        plain = mount.substr(4);
+    return !plain.empty() && plain.size() < MAX_PATH ? plain : mount;
+}
+
+}  // namespace
+
 bool volume_info(const std::wstring& path, struct volume_info& info) {
     const std::wstring p = normalize_path(path);
     if (attributes_of(p) == INVALID_FILE_ATTRIBUTES) return false;
-    wchar_t mount[261] = {};
-    if (!GetVolumePathNameW(p.c_str(), mount, 261)) return false;
+    // The system may build the answer in the buffer from the whole path: room for all of it.
+    std::wstring mount_buffer(std::max<size_t>(p.size() + 2, MAX_PATH + 1), L'\0');
+    if (!GetVolumePathNameW(p.c_str(), mount_buffer.data(), static_cast<DWORD>(mount_buffer.size()))) return false;
+    const std::wstring mount = plain_volume_path(mount_buffer.c_str());
     ULARGE_INTEGER free_to_caller{}, total{}, free_total{};
-    if (!GetDiskFreeSpaceExW(mount, &free_to_caller, &total, &free_total)) return false;
+    if (!GetDiskFreeSpaceExW(mount.c_str(), &free_to_caller, &total, &free_total)) return false;
     info.free_bytes = free_to_caller.QuadPart;
     info.total_bytes = total.QuadPart;
     info.used_bytes = info.total_bytes - info.free_bytes;
     DWORD serial = 0, max_name = 0, fs_flags = 0;
     wchar_t fs_name[261] = {};
-    if (GetVolumeInformationW(mount, nullptr, 0, &serial, &max_name, &fs_flags, fs_name, 261)) {
+    if (GetVolumeInformationW(mount.c_str(), nullptr, 0, &serial, &max_name, &fs_flags, fs_name, 261)) {
         info.serial_number = serial;
         info.max_name_length = max_name;
         info.volume_path = mount;

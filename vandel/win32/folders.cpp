@@ -1,5 +1,5 @@
 // Win32 special folders and process information: the shell's folder lookup, the C runtime's
-// environment and working folder, and the module file name.
+// environment, the system's working and temporary folders, and the module file name.
 #include "vandel/folders.h"
 #include "vandel/convert.h"
 #include "vandel/win32/windows.h"
@@ -7,14 +7,14 @@
 #include <shlobj.h>
 
 #include <cstdlib>
-#include <direct.h>
 
 namespace vandel {
 
 namespace {
 
+// The shell's lookup takes a buffer of MAX_PATH units and gives no longer folder.
 bool shell_folder(int csidl, std::wstring& out) {
-    wchar_t buf[520] = {};
+    wchar_t buf[MAX_PATH + 1] = {};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return false;
     out = buf;
     return true;
@@ -37,26 +37,35 @@ bool module_name(std::basic_string<C>& out, F get) {
     }
 }
 
+// A text the system writes into a buffer of the caller's size, answering with the length written
+// or, when the buffer is too small, the size needed: asked again with that much room, never cut.
+template <class F>
+bool sized_text(F get, std::wstring& out) {
+    std::wstring buf(MAX_PATH + 1, L'\0');
+    for (;;) {
+        const DWORD n = get(static_cast<DWORD>(buf.size()), buf.data());
+        if (n == 0) return false;
+        if (n < buf.size()) {
+            out.assign(buf, 0, n);
+            return true;
+        }
+        if (n > 65536) return false;
+        buf.resize(n + 1);
+    }
+}
+
 }  // namespace
 
 namespace detail {
 
 bool system_folder(int kind, std::wstring& out) {
     switch (kind) {
-    case 0: {
-        wchar_t buf[520] = {};
-        if (!_wgetcwd(buf, 520)) return false;
-        out = buf;
-        return true;
-    }
+    case 0:
+        // The runtime's working-folder call stops at MAX_PATH units; the system's does not.
+        return sized_text(GetCurrentDirectoryW, out);
     case 2:
-    case 3: {
-        wchar_t buf[520] = {};
-        const DWORD n = GetTempPathW(520, buf);
-        if (n == 0 || n >= 520) return false;
-        out.assign(buf, n);
-        return true;
-    }
+    case 3:
+        return sized_text(GetTempPathW, out);
     case 4:
         out = environment_variable(L"USERPROFILE");
         return !out.empty();

@@ -21,14 +21,15 @@ QString system_browse_for_folder(QWidget* owner) {
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     PIDLIST_ABSOLUTE list = SHBrowseForFolderW(&info);
     if (!list) return QString();
-    wchar_t buffer[521] = {};
-    const bool got = SHGetPathFromIDListW(list, buffer) != FALSE;
+    // Room for the longest path the system has, not only for a plain one.
+    std::wstring buffer(32768, L'\0');
+    const bool got = SHGetPathFromIDListEx(list, buffer.data(), static_cast<DWORD>(buffer.size()), GPFIDL_DEFAULT) != FALSE;
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
         allocator->Free(list);
         allocator->Release();
     }
-    return got ? to_qstring(std::wstring(buffer)) : QString();
+    return got ? to_qstring(std::wstring(buffer.c_str())) : QString();
 }
 
 }  // namespace olvex

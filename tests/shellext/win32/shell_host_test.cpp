@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -206,6 +207,26 @@ menu_read query(IContextMenu* menu, UINT flags = CMF_NORMAL, UINT last = last_id
 
 const HRESULT filled = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 17);
 
+// The pixels of a menu picture that are opaque, and of them those in colour.
+struct picture_pixels {
+    int opaque = 0;
+    int coloured = 0;
+};
+
+picture_pixels pixels_of(HBITMAP bitmap) {
+    picture_pixels out;
+    DIBSECTION dib{};
+    if (GetObjectW(bitmap, sizeof dib, &dib) != static_cast<int>(sizeof dib) || dib.dsBm.bmBits == nullptr)
+        return out;
+    const auto* px = static_cast<const RGBQUAD*>(dib.dsBm.bmBits);
+    for (int i = 0; i < dib.dsBm.bmWidth * dib.dsBm.bmHeight; ++i) {
+        if (px[i].rgbReserved == 0) continue;
+        ++out.opaque;
+        out.coloured += px[i].rgbRed != px[i].rgbGreen || px[i].rgbGreen != px[i].rgbBlue;
+    }
+    return out;
+}
+
 // The program's submenu as read back, for an elevation state.
 std::wstring program(int elevation) {
     return std::wstring(L">Oblivar*{9:Options...* | 8:Page File Wiping...*") + (elevation == 0 ? L"!" : L"") +
@@ -380,6 +401,7 @@ TEST(shell_host, child_plays_explorer) {
         }
 
         // Drives: C: holds the Windows folder.
+        HBITMAP disabled_wipe_drive = nullptr;
         {
             drop_data system_drive({L"C:\\"});
             menu_object m(shell_clsid_drives, &system_drive);
@@ -390,6 +412,8 @@ TEST(shell_host, child_plays_explorer) {
             EXPECT_NE(r.text.find(bin_items(3, 5, elevation) + L" | " + program(elevation) + L" | -"),
                       std::wstring::npos)
                 << vandel::to_utf8(r.text, '?');
+            ASSERT_FALSE(r.bitmaps.empty());
+            disabled_wipe_drive = r.bitmaps[0];
             const standin_run run2 = run_of(m.menu, 2);
             EXPECT_EQ(run2.command, 0x104u);
             EXPECT_EQ(run2.data, std::wstring(L"C:\\") + L'\0');
@@ -408,6 +432,13 @@ TEST(shell_host, child_plays_explorer) {
             const menu_read r = query(m.menu);
             EXPECT_EQ(r.text.rfind(L"- | 1:Wipe Drive* | 2:Wipe Free Space* | >Wipe Recycle Bin", 0), 0u)
                 << vandel::to_utf8(r.text, '?');
+            // The disabled item's picture is the grey form of this one: the same shape, no colour.
+            ASSERT_FALSE(r.bitmaps.empty());
+            const picture_pixels grey = pixels_of(disabled_wipe_drive), colour = pixels_of(r.bitmaps[0]);
+            EXPECT_NE(r.bitmaps[0], disabled_wipe_drive);
+            EXPECT_GT(colour.coloured, 0);
+            EXPECT_EQ(grey.opaque, colour.opaque);
+            EXPECT_EQ(grey.coloured, 0);
             // A volume that can't be read raw asks for administrator rights ("runas", which Wine
             // grants without a prompt): the request arrives all the same.
             const standin_run run1 = run_of(m.menu, 1);
@@ -480,28 +511,56 @@ TEST(shell_host, child_plays_explorer) {
                   CLASS_E_CLASSNOTAVAILABLE);
         EXPECT_EQ(none, nullptr);
 
-        // Live counts from several threads at once.
+        // Menus and help texts built on four threads at once while a fifth switches the menu's
+        // language back and forth: every call succeeds, and the live count ends at zero.
+        std::atomic<int> failed{0}, calls{0}, builders_done{0};
         std::vector<std::thread> threads;
         for (int t = 0; t < 4; ++t) {
-            threads.emplace_back([get_class] {
+            threads.emplace_back([&, get_class] {
                 CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-                for (int i = 0; i < 200; ++i) {
+                drop_data selection({file});
+                const auto ok = [&](bool good) {
+                    ++calls;
+                    if (!good) ++failed;
+                    return good;
+                };
+                for (int i = 0; i < 100; ++i) {
                     IClassFactory* f = nullptr;
-                    if (FAILED(get_class(clsid_of(shell_clsid_files), IID_IClassFactory, reinterpret_cast<void**>(&f))))
+                    if (!ok(SUCCEEDED(get_class(clsid_of(shell_clsid_files), IID_IClassFactory,
+                                                reinterpret_cast<void**>(&f))))) {
                         continue;
-                    IContextMenu* m = nullptr;
-                    if (SUCCEEDED(f->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&m)))) {
-                        m->AddRef();
-                        m->Release();
-                        m->Release();
                     }
+                    IShellExtInit* init = nullptr;
+                    IContextMenu* m = nullptr;
+                    if (ok(f->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)) == S_OK) &&
+                        ok(init->Initialize(nullptr, &selection, nullptr) == S_OK) &&
+                        ok(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&m)) == S_OK)) {
+                        HMENU popup = CreatePopupMenu();
+                        ok(m->QueryContextMenu(popup, 0, first_id, last_id, CMF_NORMAL) == filled);
+                        ok(GetMenuItemCount(popup) == 4);
+                        DestroyMenu(popup);
+                        wchar_t text[256] = {};
+                        ok(m->GetCommandString(0, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(text), 256) ==
+                               S_OK &&
+                           text[0] != L'\0');
+                    }
+                    if (m != nullptr) m->Release();
+                    if (init != nullptr) init->Release();
                     f->Release();
                 }
                 CoUninitialize();
+                ++builders_done;
             });
         }
+        threads.emplace_back([&] {
+            for (int n = 0; builders_done < 4; ++n) {
+                ++calls;
+                if (!set_shell_language(n % 2 == 0 ? L"xx" : L"en")) ++failed;
+            }
+        });
         for (std::thread& t : threads) t.join();
-        counts.calls += 4 * 200 * 2;
+        counts.calls += calls;
+        EXPECT_EQ(failed, 0) << "of " << calls << " calls";
         EXPECT_EQ(can_unload(), S_OK);
 
         ASSERT_TRUE(set_shell_enabled(false));

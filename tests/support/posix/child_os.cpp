@@ -4,7 +4,6 @@
 #include "vandel/os_text.h"
 
 #include <cerrno>
-#include <climits>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,9 +13,12 @@ extern char** environ;
 namespace oblivar::test {
 
 std::wstring own_program_path() {
-    char buf[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
-    return n > 0 ? vandel::from_os_bytes(std::string(buf, static_cast<size_t>(n))) : std::wstring();
+    // A link text that fills the buffer may have been cut: read it again with more room.
+    for (std::string buf(256, '\0');; buf.resize(buf.size() * 2)) {
+        const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n <= 0) return std::wstring();
+        if (static_cast<size_t>(n) < buf.size()) return vandel::from_os_bytes(buf.substr(0, static_cast<size_t>(n)));
+    }
 }
 
 int run_child_test(const std::string& test_name, const std::wstring& program) {

@@ -3,7 +3,6 @@
 #include "vandel/os_text.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -15,6 +14,27 @@
 #include <unistd.h>
 
 namespace oblivar::test {
+
+namespace {
+
+// The whole text of a small system file, without its final line breaks; empty when unreadable.
+std::string read_text(const std::string& path) {
+    std::string out;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return out;
+    char buf[4096];
+    for (;;) {
+        const ssize_t got = read(fd, buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        out.append(buf, static_cast<size_t>(got));
+    }
+    close(fd);
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+}  // namespace
 
 scoped_tmpfs::scoped_tmpfs(const sandbox& sb, const std::wstring& path, int size_kib, const std::string& options)
     : path_(path) {
@@ -31,8 +51,10 @@ scoped_tmpfs::~scoped_tmpfs() {
 
 scoped_loop_device::scoped_loop_device(const sandbox& sb, const std::wstring& image) {
     sb.require_inside(image);
-    char real[PATH_MAX];
-    if (!realpath(vandel::to_os_bytes(image).c_str(), real)) return;
+    char* resolved = realpath(vandel::to_os_bytes(image).c_str(), nullptr);
+    if (resolved == nullptr) return;
+    const std::string real = resolved;
+    std::free(resolved);
     const int control = open("/dev/loop-control", O_RDWR | O_CLOEXEC);
     if (control < 0) return;
     for (int attempt = 0; attempt < 10 && fd_ < 0; ++attempt) {
@@ -40,7 +62,7 @@ scoped_loop_device::scoped_loop_device(const sandbox& sb, const std::wstring& im
         if (n < 0) break;
         const std::string dev = "/dev/loop" + std::to_string(n);
         const int loop = open(dev.c_str(), O_RDWR | O_CLOEXEC);
-        const int backing = open(real, O_RDWR | O_CLOEXEC);
+        const int backing = open(real.c_str(), O_RDWR | O_CLOEXEC);
         const bool set = loop >= 0 && backing >= 0 && ioctl(loop, LOOP_SET_FD, backing) == 0;
         if (backing >= 0) close(backing);
         if (!set) {
@@ -49,15 +71,7 @@ scoped_loop_device::scoped_loop_device(const sandbox& sb, const std::wstring& im
             break;
         }
         // Use the device only when the system says it is backed by our image.
-        std::string backing_name;
-        const int sys = open(("/sys/block/loop" + std::to_string(n) + "/loop/backing_file").c_str(), O_RDONLY | O_CLOEXEC);
-        if (sys >= 0) {
-            char buf[PATH_MAX + 1];
-            const ssize_t got = read(sys, buf, PATH_MAX);
-            if (got > 0) backing_name.assign(buf, static_cast<size_t>(got));
-            close(sys);
-        }
-        while (!backing_name.empty() && backing_name.back() == '\n') backing_name.pop_back();
+        const std::string backing_name = read_text("/sys/block/loop" + std::to_string(n) + "/loop/backing_file");
         if (backing_name != real) {
             ioctl(loop, LOOP_CLR_FD, 0);
             close(loop);
@@ -82,14 +96,8 @@ scoped_mount::scoped_mount(const sandbox& sb, const std::wstring& device, const 
     // Only a loop device backed by an image of this sandbox.
     const std::string dev = vandel::to_os_bytes(device);
     if (dev.rfind("/dev/loop", 0) != 0) return;
-    const int sys = open(("/sys/block/" + dev.substr(5) + "/loop/backing_file").c_str(), O_RDONLY | O_CLOEXEC);
-    if (sys < 0) return;
-    char buf[PATH_MAX + 1];
-    const ssize_t got = read(sys, buf, PATH_MAX);
-    close(sys);
-    if (got <= 0) return;
-    std::string backing(buf, static_cast<size_t>(got));
-    while (!backing.empty() && backing.back() == '\n') backing.pop_back();
+    const std::string backing = read_text("/sys/block/" + dev.substr(5) + "/loop/backing_file");
+    if (backing.empty()) return;
     sb.require_inside(vandel::from_os_bytes(backing));
     make_dirs(folder);
     mounted_ = mount(dev.c_str(), vandel::to_os_bytes(folder).c_str(), type.c_str(), MS_NOSUID | MS_NODEV | MS_NOEXEC,

@@ -3,7 +3,6 @@
 #include "vandel/os_text.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -26,8 +25,11 @@ std::string resolve_existing(const std::string& p) {
     std::string head = p;
     std::string tail;
     while (!head.empty()) {
-        char buf[PATH_MAX];
-        if (realpath(head.c_str(), buf)) return std::string(buf) + tail;
+        if (char* real = realpath(head.c_str(), nullptr)) {
+            const std::string out = real + tail;
+            std::free(real);
+            return out;
+        }
         size_t cut = head.find_last_of('/');
         if (cut == std::string::npos) break;
         tail = head.substr(cut) + tail;

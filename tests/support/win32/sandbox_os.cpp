@@ -27,6 +27,17 @@ std::wstring full_path(const std::wstring& p) {
     return out;
 }
 
+// The process's temporary folder, however long; empty when the system can't say.
+std::wstring temp_folder() {
+    std::wstring buf(MAX_PATH + 1, L'\0');
+    for (;;) {
+        const DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
+        if (n == 0) return {};
+        if (n < buf.size()) return buf.substr(0, n);
+        buf.resize(n + 1);
+    }
+}
+
 std::wstring lower(std::wstring s) {
     for (auto& c : s)
         if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
@@ -38,9 +49,7 @@ std::wstring lower(std::wstring s) {
 wchar_t native_separator() { return L'\\'; }
 
 sandbox::sandbox() {
-    wchar_t tmp[MAX_PATH + 1];
-    DWORD n = GetTempPathW(MAX_PATH + 1, tmp);
-    std::wstring base(tmp, n);
+    const std::wstring base = temp_folder();
     // Under Wine every other drive may reach the host; tests live on the prefix's C: only.
     if (base.size() < 3 || (base[0] != L'C' && base[0] != L'c') || base[1] != L':') {
         std::fprintf(stderr, "sandbox: temporary folder %s is not on C:\n", narrow_for_message(base).c_str());
@@ -61,9 +70,7 @@ sandbox::sandbox() {
 }
 
 sandbox::sandbox(const std::wstring& existing) : adopted_(true) {
-    wchar_t tmp[MAX_PATH + 1];
-    const DWORD n = GetTempPathW(MAX_PATH + 1, tmp);
-    const std::wstring base = lower(full_path(std::wstring(tmp, n)));
+    const std::wstring base = lower(full_path(temp_folder()));
     const std::wstring full = full_path(existing);
     const std::wstring f = lower(full);
     const DWORD attributes = GetFileAttributesW(full.c_str());

@@ -4,7 +4,6 @@
 #include "vandel/os_text.h"
 
 #include <cerrno>
-#include <climits>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -24,11 +23,15 @@ struct running_program::os_state {
 };
 
 std::wstring own_folder() {
-    char buf[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
-    if (n <= 0) return std::wstring();
-    std::string path(buf, static_cast<size_t>(n));
-    return vandel::from_os_bytes(path.substr(0, path.find_last_of('/') + 1));
+    // A link text that fills the buffer may have been cut: read it again with more room.
+    for (std::string buf(256, '\0');; buf.resize(buf.size() * 2)) {
+        const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n <= 0) return std::wstring();
+        if (static_cast<size_t>(n) < buf.size()) {
+            buf.resize(static_cast<size_t>(n));
+            return vandel::from_os_bytes(buf.substr(0, buf.find_last_of('/') + 1));
+        }
+    }
 }
 
 running_program::running_program(const std::wstring& program, const std::vector<std::wstring>& args,
