@@ -6,6 +6,7 @@
 // fixed length shows here too. It stays well below the 260 units of a plain Windows path: what
 // a test builds inside it is a path any program must take in its plain form.
 #include "tests/support/sandbox.h"
+#include "vandel/folders.h"
 #include "vandel/win32/windows.h"
 
 #include <cstdlib>
@@ -17,23 +18,13 @@ namespace {
 constexpr const wchar_t* inherited_mark = L"OBLIVAR_PRIVATE_TEMP";
 constexpr size_t least_depth = 150;
 
-std::wstring temp_path() {
-    std::wstring buf(MAX_PATH + 1, L'\0');
-    for (;;) {
-        const DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
-        if (n == 0) return {};
-        if (n < buf.size()) return buf.substr(0, n);
-        buf.resize(n + 1);
-    }
-}
-
 struct private_temp {
     std::wstring made;
 
     private_temp() {
         if (_wgetenv(inherited_mark)) return;
-        const std::wstring base = temp_path();
-        if (base.empty()) return;
+        std::wstring base;
+        if (!vandel::known_folder(vandel::folder_temp, base)) return;
         for (int attempt = 0; attempt < 100 && made.empty(); ++attempt) {
             wchar_t name[64];
             std::swprintf(name, 64, L"oblivar-proc-%lu-%lu-%d", GetCurrentProcessId(), GetTickCount(), attempt);

@@ -1,5 +1,6 @@
 // Win32 side of the test sandbox: wide-character file calls only, inside the temporary folder.
 #include "tests/support/sandbox.h"
+#include "vandel/folders.h"
 #include "vandel/win32/windows.h"
 
 #include <algorithm>
@@ -27,15 +28,12 @@ std::wstring full_path(const std::wstring& p) {
     return out;
 }
 
-// The process's temporary folder, however long; empty when the system can't say.
+// The process's temporary folder with its trailing separator, however long; empty when the system
+// can't say.
 std::wstring temp_folder() {
-    std::wstring buf(MAX_PATH + 1, L'\0');
-    for (;;) {
-        const DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
-        if (n == 0) return {};
-        if (n < buf.size()) return buf.substr(0, n);
-        buf.resize(n + 1);
-    }
+    std::wstring out;
+    vandel::known_folder(vandel::folder_temp, out);
+    return out;
 }
 
 std::wstring lower(std::wstring s) {
