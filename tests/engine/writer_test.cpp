@@ -293,6 +293,18 @@ TEST_F(WriterTest, EveryPassEndIsFlushedOnce) {
     }
 }
 
+// Direct writes leave nothing for the system to write back, but a medium may hold them in a
+// cache of its own, which each flush has to empty: one every 32 MiB keeps every flush short.
+TEST_F(WriterTest, DirectWritesAreFlushedEvery32MiB) {
+    std::wstring p = make_file(L"f", 40 << 20);
+    auto w = faulty();
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    if (!fake->direct()) GTEST_SKIP() << "the sandbox's file system takes no direct transfers";
+    run(*w);
+    EXPECT_EQ(w->result(), 0);
+    EXPECT_EQ(fake->flush_calls(), 2);  // at 32 MiB and at the pass end
+}
+
 // A request that meets a bad region fails whole, as a direct transfer does. Its range is then
 // tried block by block, so no more is skipped than a single block's transfer would have: here,
 // with the region at a block's start, its own 4096 bytes, and every other byte of the request is
