@@ -141,6 +141,15 @@ block_ptr new_block(uint64_t bytes) {
     return block_ptr(static_cast<uint8_t*>(::operator new[](bytes, block_alignment)));
 }
 
+uint8_t* block_buffer::hold(uint64_t n) {
+    if (size < n) {
+        bytes.reset();
+        bytes = new_block(n);
+        size = n;
+    }
+    return bytes.get();
+}
+
 bufgen::bufgen() = default;
 
 bufgen::~bufgen() { helper_.reset(); }
@@ -226,26 +235,27 @@ void bufgen::make_current() {
         start_ = ahead_start_;
         end_ = ahead_end_;
     } else {
-        if (!own_) own_ = new_block(request_bytes);
         start_ = offset_ / block_bytes * block_bytes;
         end_ = request_end(offset_);
-        make(own_.get(), start_, end_);
+        make(own_.hold(end_ - start_), start_, end_);
     }
-    current_ = own_.get();
+    current_ = own_.bytes.get();
     ahead_start_ = ahead_end_ = 0;
 
     // The next request of the pass, made while the writer moves this one.
     const uint64_t pass_end = round_up_blocks(pass_bytes_);
     if (end_ >= pass_end) return;
+    const uint64_t start = end_, end = std::min(end_ + request_bytes, pass_end);
+    uint8_t* out = nullptr;
     try {
-        if (!spare_) spare_ = new_block(request_bytes);
+        out = spare_.hold(end - start);
         if (!helper_) helper_ = std::make_unique<helper>();
     } catch (const std::exception&) {
         return;  // no memory or no thread for it: the next request is made when it is needed
     }
-    ahead_start_ = end_;
-    ahead_end_ = std::min(end_ + request_bytes, pass_end);
-    helper_->post([this, out = spare_.get(), start = ahead_start_, end = ahead_end_] { make(out, start, end); });
+    ahead_start_ = start;
+    ahead_end_ = end;
+    helper_->post([this, out, start, end] { make(out, start, end); });
 }
 
 }  // namespace olvex

@@ -21,6 +21,16 @@ using block_ptr = std::unique_ptr<uint8_t[], block_deleter>;
 // Returns bytes of new aligned memory (one 64 KiB block unless told); throws bad_alloc.
 block_ptr new_block(uint64_t bytes = 65536);
 
+// Aligned memory that grows to what it is asked to hold, and keeps it: a small file's pass needs
+// no more than its own bytes.
+struct block_buffer {
+    block_ptr bytes;
+    uint64_t size = 0;
+    // Returns the memory, at least n bytes of it (what it held is lost when it grows); throws
+    // bad_alloc.
+    uint8_t* hold(uint64_t n);
+};
+
 class bufgen {
 public:
     static constexpr uint64_t block_bytes = 65536;
@@ -82,8 +92,8 @@ private:
     uint64_t end_ = 0;
     uint64_t ahead_start_ = 0;  // [ahead_start_, ahead_end_) is being made into spare_
     uint64_t ahead_end_ = 0;
-    block_ptr own_;
-    block_ptr spare_;
+    block_buffer own_;
+    block_buffer spare_;
     std::unique_ptr<helper> helper_;  // last: it stops before what it works on goes
 };
 

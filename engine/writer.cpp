@@ -15,9 +15,13 @@ namespace {
 // What one request may keep the medium busy for: pause, abort and progress wait for no longer.
 constexpr int64_t request_ms = 25;
 // Direct writes leave nothing in the system's cache, but a medium (or the host of a virtual
-// one) may hold them in its own, and a flush waits until that is written: one at least every so
-// many bytes keeps every flush, and so every step, short.
-constexpr uint64_t direct_flush_bytes = 32 << 20;
+// one) may hold them in a cache of its own, which a flush has to empty. Flushing every so many
+// bytes keeps each flush, and so each step, near flush_ms: the span follows what the last such
+// flush took.
+constexpr uint64_t flush_ms = 40;
+constexpr uint64_t first_flush_span = 32 << 20;
+constexpr uint64_t min_flush_span = 16 << 20;
+constexpr uint64_t max_flush_span = 1 << 30;
 
 }  // namespace
 
@@ -133,6 +137,7 @@ void base_writer::reset() {
     skip_size_ = block_size_;
     skip_count_ = 0;
     request_limit_ = bufgen::request_bytes;
+    flush_span_ = first_flush_span;
     careful_end_ = 0;
     careful_flush_ = false;
     unflushed_ = 0;
@@ -164,13 +169,13 @@ uint64_t base_writer::write_chunk(uint64_t n, bool flush) {
 uint64_t base_writer::verify_chunk(uint64_t n, uint64_t& mismatches) {
     n = std::min(n, pattern_.remaining());
     mismatches = 0;
-    if (!read_buffer_) read_buffer_ = new_block(bufgen::request_bytes);
+    uint8_t* buffer = read_buffer_.hold(n);
     // Taken first, so the next request is made while this one is read.
     const uint8_t* expected = pattern_.data();
-    int64_t got = target_->read(read_buffer_.get(), static_cast<int64_t>(n));
+    int64_t got = target_->read(buffer, static_cast<int64_t>(n));
     if (got <= 0) return 0;
-    if (std::memcmp(read_buffer_.get(), expected, static_cast<size_t>(got)) != 0) {
-        for (int64_t i = 0; i < got; ++i) mismatches += read_buffer_[i] != expected[i];
+    if (std::memcmp(buffer, expected, static_cast<size_t>(got)) != 0) {
+        for (int64_t i = 0; i < got; ++i) mismatches += buffer[i] != expected[i];
     }
     return static_cast<uint64_t>(got);
 }
@@ -220,7 +225,7 @@ bool base_writer::step(bool flush) {
     if (chunk >= left) chunk = left;
     const bool ends_pass = chunk == left;
     const bool flush_works = !write_through || (target_->flags() & vandel::open_device);
-    const bool flush_due = flush_works && target_->direct() && unflushed_ + chunk >= direct_flush_bytes;
+    const bool flush_due = flush_works && target_->direct() && unflushed_ + chunk >= flush_span_;
     const bool flush_chunk =
         !verify && (flush_now || flush_due || (ends_pass && !write_through) || (careful && careful_flush_));
     const int64_t started = vandel::now_ms();
@@ -230,8 +235,13 @@ bool base_writer::step(bool flush) {
         got = verify_chunk(chunk, mismatches);
     else
         got = write_chunk(chunk, flush_chunk);
-    // Flushes come by bytes, not by request size: they don't size requests.
-    if (!careful && !flush_chunk) pace(chunk, vandel::now_ms() - started);
+    const int64_t took = vandel::now_ms() - started;
+    // Flushes come by bytes, not by request size: they don't size requests, but the next flush.
+    if (!careful && !flush_chunk) pace(chunk, took);
+    if (flush_due && got > 0) {
+        const uint64_t span = (unflushed_ + got) * flush_ms / static_cast<uint64_t>(std::max<int64_t>(took, 1));
+        flush_span_ = std::min(std::max(span, min_flush_span), max_flush_span);
+    }
     if (got < chunk && chunk > block_rest) {
         careful_end_ = position + chunk;
         careful_flush_ = flush_chunk;

@@ -141,10 +141,11 @@ private:
     uint64_t careful_end_ = 0;    // up to here the pass goes one block at a time (a request failed)
     bool careful_flush_ = false;  // and each block is flushed, as that request was
     uint64_t unflushed_ = 0;      // bytes written since the last flush
+    uint64_t flush_span_ = 0;     // direct writes between two flushes
     double tolerance_ = 1.0;
     bool buffered_;
     bufgen pattern_;
-    block_ptr read_buffer_;
+    block_buffer read_buffer_;
     int32_t state_ = writer_closed;
     int32_t mode_;
     int32_t result_ = 0;

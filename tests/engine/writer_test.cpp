@@ -294,15 +294,26 @@ TEST_F(WriterTest, EveryPassEndIsFlushedOnce) {
 }
 
 // Direct writes leave nothing for the system to write back, but a medium may hold them in a
-// cache of its own, which each flush has to empty: one every 32 MiB keeps every flush short.
-TEST_F(WriterTest, DirectWritesAreFlushedEvery32MiB) {
-    std::wstring p = make_file(L"f", 40 << 20);
+// cache of its own, which each flush has to empty. Here a flush takes 2 ms for every MiB written
+// since the one before: the first, after 32 MiB, takes 64 ms, and the writer then flushes often
+// enough to keep every later one within 40 ms.
+TEST_F(WriterTest, DirectWritesAreFlushedSoThatNoFlushTakesLong) {
+    std::wstring p = make_file(L"f", 96 << 20);
     auto w = faulty();
     ASSERT_EQ(w->open(p, 0, 0), 0);
     if (!fake->direct()) GTEST_SKIP() << "the sandbox's file system takes no direct transfers";
+    int64_t flushed_at = 0;
+    std::vector<int64_t> ms;
+    fake->on_flush = [&] {
+        ms.push_back((fake->position() - flushed_at) / (1 << 20) * 2);
+        clock.advance(ms.back());
+        flushed_at = fake->position();
+    };
     run(*w);
     EXPECT_EQ(w->result(), 0);
-    EXPECT_EQ(fake->flush_calls(), 2);  // at 32 MiB and at the pass end
+    ASSERT_GE(ms.size(), 3u);
+    EXPECT_EQ(ms.front(), 64);
+    EXPECT_LE(*std::max_element(ms.begin() + 1, ms.end()), 40);
 }
 
 // A request that meets a bad region fails whole, as a direct transfer does. Its range is then

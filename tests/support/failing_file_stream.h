@@ -30,8 +30,10 @@ public:
     // A transfer that meets a bad region moves nothing at all, as a direct one does, rather than
     // the bytes before the region.
     void fail_whole_transfers() { fail_whole_ = true; }
-    // Called with the count before every read and write (a test's clock can take the time).
+    // Called with the count before every read and write, and before every flush (a test's clock
+    // can take the time).
     std::function<void(int64_t count)> on_transfer;
+    std::function<void()> on_flush;
 
     int64_t write_calls() const { return write_calls_; }
     int64_t read_calls() const { return read_calls_; }
@@ -62,6 +64,7 @@ public:
 
     bool flush() override {
         ++flush_calls_;
+        if (on_flush) on_flush();
         return !fail_flushes_ && file_stream::flush();
     }
 
