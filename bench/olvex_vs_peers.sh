@@ -8,8 +8,11 @@
 # a workload once, in turn; the median of the rounds is reported, with MB/s, olvex's speed as a
 # multiple of each peer's, and olvex against the fastest peer. The machine's load is printed with
 # every workload: figures taken under load are noisy, compare only within one run.
-# A peer that is not installed is reported as such; secure-delete and scrub may be installed by
-# hand for the measurement.
+# After the random pass it prints how promptly olvex would see an abort there: the longest time
+# between two of the engine's abort checks during a job like olvex's on the same 1 GiB file,
+# taken from outside the product by bench_engine_check_gaps.
+# A peer that is not installed is reported as such. secure-delete comes with ./build.sh; scrub,
+# the fastest peer on files, is not a dependency: install it for the run (apt-get install scrub).
 # Usage (as root, after ./build.sh build): bench/olvex_vs_peers.sh [build dir (build/native)]
 # Environment: OLVEX_BENCH_ROUNDS (3). Everything it touches it creates in a folder of its own
 # under $TMPDIR (or /tmp) and removes.
@@ -19,7 +22,8 @@ build=${1:-$root/build/native}
 rounds=${OLVEX_BENCH_ROUNDS:-3}
 olvex=$build/console/olvex
 images=$build/tests/olvex_images
-for p in "$olvex" "$images"; do [ -x "$p" ] || { echo "missing $p: run ./build.sh build first" >&2; exit 2; }; done
+check_gaps=$build/bench/bench_engine_check_gaps
+for p in "$olvex" "$images" "$check_gaps"; do [ -x "$p" ] || { echo "missing $p: run ./build.sh build first" >&2; exit 2; }; done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/olvex-bench.XXXXXX")
 fs=$work/fs
@@ -103,6 +107,10 @@ for ((r = 0; r < rounds; r++)); do
     file_round "scrub -p random -r" scrub scrub -S -p random -r "$work/big"
 done
 report "1 GiB file, random" "olvex --scheme=ran" "shred -n1 -u" "scrub -p random -r"
+random_file "$work/big" $big
+sync
+printf '  olvex, %s\n' "$("$check_gaps" 1 "$work/big")"
+rm -f "$work/big"
 
 # 2. A 1 GiB device image: olvex sees it as physical device 0 through the image target provider.
 random_file "$work/dev.img" $big

@@ -1,57 +1,100 @@
 #pragma once
-// Hands a writer the bytes of the current pass of a scheme in 64 KiB blocks, and regenerates a
-// written pass's bytes for the verification pass that reads it back.
+// Hands a writer the bytes of the current pass of a scheme, and regenerates a written pass's
+// bytes for the verification pass that reads it back. Content is made in 64 KiB blocks, block i
+// of a pass always being the i-th 64 KiB of its source. Once the length of the passes is known,
+// consecutive blocks are handed out gathered into requests of up to 4 MiB, so a writer can move
+// them in one large transfer; random and patterned content is then made one request ahead on a
+// helper thread while the writer moves the current one.
 #include "vandel/random.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace olvex {
 
-// A 64 KiB block aligned to 4096 bytes, as unbuffered files and raw devices need.
+// Memory aligned to 4096 bytes, as direct transfers, unbuffered files and raw devices need.
 struct block_deleter {
     void operator()(uint8_t* block) const;
 };
 using block_ptr = std::unique_ptr<uint8_t[], block_deleter>;
-// Returns a new block; throws bad_alloc.
-block_ptr new_block();
+// Returns bytes of new aligned memory (one 64 KiB block unless told); throws bad_alloc.
+block_ptr new_block(uint64_t bytes = 65536);
+
+// Aligned memory that grows to what it is asked to hold, and keeps it: a small file's pass needs
+// no more than its own bytes.
+struct block_buffer {
+    block_ptr bytes;
+    uint64_t size = 0;
+    // Returns the memory, at least n bytes of it (what it held is lost when it grows); throws
+    // bad_alloc.
+    uint8_t* hold(uint64_t n);
+};
 
 class bufgen {
 public:
     static constexpr uint64_t block_bytes = 65536;
+    // The most one request gathers.
+    static constexpr uint64_t request_bytes = 4 << 20;
 
     bufgen();
     bufgen(const bufgen&) = delete;
     bufgen& operator=(const bufgen&) = delete;
     virtual ~bufgen();
 
-    // Selects pass `pass` of the scheme and generates its first block. Returns false, and keeps
-    // the previous selection, when the pass lies outside the scheme's pass count.
+    // Selects pass `pass` of the scheme, at its start. Returns false, and keeps the previous
+    // selection, when the pass lies outside the scheme's pass count.
     bool set(uint32_t scheme_word, int32_t pass);
     // set() with the current scheme word.
     bool set_pass(int32_t pass);
-    // Makes the current block for the selected pass.
-    void generate();
-    // Moves n bytes on, generating every block whose start the move crosses.
+    // The length of a pass, for the requests made from now on: they gather blocks up to it and
+    // never past it. 0 (unknown, as while a fill runs) hands out one block at a time.
+    void set_pass_bytes(uint64_t bytes);
+    // Moves n bytes on. Blocks passed over whole are still made (and dropped) before the next
+    // request, so the blocks after them keep their place in the source.
     void advance(uint64_t n);
-    // Returns the bytes left in the current block.
-    uint64_t remaining() const { return block_bytes - position_; }
-    // Returns the next byte of the pass; null before the first block.
-    const uint8_t* data() const { return block_ ? block_ + position_ : nullptr; }
+    // Returns the bytes left in the current request, at least 1 while a pass is selected.
+    uint64_t remaining() const;
+    // Returns the next byte of the pass, making its request first when needed; null before the
+    // first set. The bytes stay valid until the next advance past the request or the next set.
+    const uint8_t* data();
     bool is_verify_pass() const { return verify_pass_; }
     uint32_t scheme() const { return scheme_; }
     int32_t pass() const { return pass_; }
 
 private:
+    class helper;
+
+    // The end of the request that holds offset.
+    uint64_t request_end(uint64_t offset) const;
+    // Makes the request that holds offset_ current, and starts making the next one ahead.
+    void make_current();
+    // Makes the content of [start, end) of the pass into out (random content from the source,
+    // which must stand at start's block or before it).
+    void make(uint8_t* out, uint64_t start, uint64_t end);
+    // Waits until the request made ahead is done.
+    void wait_ahead();
+
     uint32_t scheme_ = 1;
     int32_t pass_ = 0;
     bool verify_pass_ = false;
-    vandel::isaac_random generator_;
-    vandel::isaac_random replay_;  // the generator as it stood when the latest write pass began
-    uint64_t pattern_phase_ = 0;
-    block_ptr own_block_;
-    const uint8_t* block_ = nullptr;
-    uint64_t position_ = 0;
+    bool selected_ = false;
+    int32_t content_ = 0;
+    int32_t pattern_ = 0;  // the Gutmann pattern of a pattern pass
+    // Seeded at the first random request: seeding costs more than a small file's whole pass.
+    std::optional<vandel::isaac_random> generator_;
+    std::optional<vandel::isaac_random> replay_;  // the generator as the latest random write pass began
+    uint64_t made_ = 0;            // blocks of the pass taken from the source so far
+    uint64_t pass_bytes_ = 0;
+    uint64_t offset_ = 0;
+    const uint8_t* current_ = nullptr;  // bytes [start_, end_) of the pass
+    uint64_t start_ = 0;
+    uint64_t end_ = 0;
+    uint64_t ahead_start_ = 0;  // [ahead_start_, ahead_end_) is being made into spare_
+    uint64_t ahead_end_ = 0;
+    block_buffer own_;
+    block_buffer spare_;
+    std::unique_ptr<helper> helper_;  // last: it stops before what it works on goes
 };
 
 }  // namespace olvex

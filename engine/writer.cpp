@@ -10,6 +10,21 @@
 
 namespace olvex {
 
+namespace {
+
+// What one request may keep the medium busy for: pause, abort and progress wait for no longer.
+constexpr int64_t request_ms = 25;
+// Direct writes leave nothing in the system's cache, but a medium (or the host of a virtual
+// one) may hold them in a cache of its own, which a flush has to empty. Flushing every so many
+// bytes keeps each flush, and so each step, near flush_ms: the span follows what the last such
+// flush took.
+constexpr uint64_t flush_ms = 40;
+constexpr uint64_t first_flush_span = 32 << 20;
+constexpr uint64_t min_flush_span = 16 << 20;
+constexpr uint64_t max_flush_span = 1 << 30;
+
+}  // namespace
+
 poller::~poller() = default;
 
 std::wstring poller::result_note() const { return std::wstring(); }
@@ -39,6 +54,9 @@ uint32_t base_writer::open_flags(uint32_t scheme_word) const {
     default: flags = vandel::open_read_write | vandel::open_share_read_write | vandel::open_device; break;
     }
     if (!buffered_) flags |= vandel::open_write_through;
+    // Large requests go straight to the medium where the system allows it, sparing the copy into
+    // its cache and the core that makes it.
+    flags |= vandel::open_direct;
     // A verification pass must read what reached the medium, not the system's cache.
     if (scheme_word & (verify_first | verify_last)) flags |= vandel::open_no_buffering;
     return flags;
@@ -95,6 +113,7 @@ error_code base_writer::open_with(uint32_t scheme_word, uint64_t size, const std
         default: size_ = static_cast<uint64_t>(target_->size()); break;
         }
         total_ = static_cast<uint64_t>(scheme_pass_count(scheme_word)) * size_;
+        pattern_.set_pass_bytes(size_);
         state_ = writer_active;
         result_ = 0;
         return 0;
@@ -113,9 +132,15 @@ void base_writer::reset() {
     size_ = done_ = total_ = bad_total_ = bad_verify_ = bad_write_ = 0;
     state_ = writer_closed;
     result_ = 0;
+    pattern_.set_pass_bytes(0);
     pattern_.set(1, 0);
     skip_size_ = block_size_;
     skip_count_ = 0;
+    request_limit_ = bufgen::request_bytes;
+    flush_span_ = first_flush_span;
+    careful_end_ = 0;
+    careful_flush_ = false;
+    unflushed_ = 0;
 }
 
 error_code base_writer::close() {
@@ -144,12 +169,13 @@ uint64_t base_writer::write_chunk(uint64_t n, bool flush) {
 uint64_t base_writer::verify_chunk(uint64_t n, uint64_t& mismatches) {
     n = std::min(n, pattern_.remaining());
     mismatches = 0;
-    if (!read_buffer_) read_buffer_ = new_block();
-    int64_t got = target_->read(read_buffer_.get(), static_cast<int64_t>(n));
-    if (got <= 0) return 0;
+    uint8_t* buffer = read_buffer_.hold(n);
+    // Taken first, so the next request is made while this one is read.
     const uint8_t* expected = pattern_.data();
-    if (std::memcmp(read_buffer_.get(), expected, static_cast<size_t>(got)) != 0) {
-        for (int64_t i = 0; i < got; ++i) mismatches += read_buffer_[i] != expected[i];
+    int64_t got = target_->read(buffer, static_cast<int64_t>(n));
+    if (got <= 0) return 0;
+    if (std::memcmp(buffer, expected, static_cast<size_t>(got)) != 0) {
+        for (int64_t i = 0; i < got; ++i) mismatches += buffer[i] != expected[i];
     }
     return static_cast<uint64_t>(got);
 }
@@ -182,6 +208,7 @@ bool base_writer::step(bool flush) {
             // The free space is used up: the remaining passes run in place over what was filled.
             mode_ = writer_overwrite;
             total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * done_;
+            pattern_.set_pass_bytes(done_);
             finish_chunk(true, true, left, false, false);
         } else {
             // There is no pass end to skip to: a failed fill fails the file.
@@ -190,21 +217,41 @@ bool base_writer::step(bool flush) {
         return state_ == writer_active;
     }
 
-    uint64_t chunk = pattern_.remaining();
+    // After a failed request its range is retried one block at a time, so a bad region is found
+    // and skipped as finely as if every request had been a single block.
+    const bool careful = position < careful_end_;
+    const uint64_t block_rest = bufgen::block_bytes - position % bufgen::block_bytes;
+    uint64_t chunk = std::min(pattern_.remaining(), careful ? block_rest : request_limit_);
     if (chunk >= left) chunk = left;
     const bool ends_pass = chunk == left;
+    const bool flush_works = !write_through || (target_->flags() & vandel::open_device);
+    const bool flush_due = flush_works && target_->direct() && unflushed_ + chunk >= flush_span_;
+    const bool flush_chunk =
+        !verify && (flush_now || flush_due || (ends_pass && !write_through) || (careful && careful_flush_));
+    const int64_t started = vandel::now_ms();
     uint64_t got;
-    bool flushed = false;
-    if (verify) {
-        uint64_t mismatches = 0;
+    uint64_t mismatches = 0;
+    if (verify)
         got = verify_chunk(chunk, mismatches);
-        bad_total_ += mismatches;
-        bad_verify_ += mismatches;
-    } else {
-        const bool flush_chunk = flush_now || (ends_pass && !write_through);
+    else
         got = write_chunk(chunk, flush_chunk);
-        flushed = flush_chunk && got > 0;  // a failed flush gives 0
+    const int64_t took = vandel::now_ms() - started;
+    // Flushes come by bytes, not by request size: they don't size requests, but the next flush.
+    if (!careful && !flush_chunk) pace(chunk, took);
+    if (flush_due && got > 0) {
+        const uint64_t span = (unflushed_ + got) * flush_ms / static_cast<uint64_t>(std::max<int64_t>(took, 1));
+        flush_span_ = std::min(std::max(span, min_flush_span), max_flush_span);
     }
+    if (got < chunk && chunk > block_rest) {
+        careful_end_ = position + chunk;
+        careful_flush_ = flush_chunk;
+        // Nothing of it done: no bad region is known yet, the first block is tried next.
+        if (got == 0) return true;
+    }
+    bad_total_ += mismatches;
+    bad_verify_ += mismatches;
+    const bool flushed = flush_chunk && got > 0;  // a failed flush gives 0
+    unflushed_ = flushed ? 0 : unflushed_ + got;
     done_ += got;
     const bool complete = got >= left;
     if (!complete) pattern_.advance(got);
@@ -255,10 +302,24 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
         set_state(writer_finished, err_failed);
         return;
     }
+    careful_end_ = 0;
+    unflushed_ = 0;
     if (pattern_.set_pass(pattern_.pass() + 1)) {
         if (!target_->rewind()) set_state(writer_finished, err_failed);
     } else {
         set_state(writer_finished, 0);
+    }
+}
+
+void base_writer::pace(uint64_t bytes, int64_t took_ms) {
+    if (took_ms > 2 * request_ms) {
+        // A slow medium: about what it takes in request_ms, a power of two of blocks, so that
+        // requests still end where the pattern's do.
+        const uint64_t fit = bytes * static_cast<uint64_t>(request_ms) / static_cast<uint64_t>(took_ms);
+        request_limit_ = bufgen::block_bytes;
+        while (request_limit_ * 2 <= fit) request_limit_ *= 2;
+    } else if (took_ms < request_ms / 2 && bytes >= request_limit_) {
+        request_limit_ = std::min(request_limit_ * 2, bufgen::request_bytes);
     }
 }
 

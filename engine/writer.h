@@ -79,8 +79,10 @@ public:
     void reset() override;
     // Closes the stream of a finished job: 0; 2 (nothing changed) when not finished.
     error_code close() override;
-    // Writes or verifies the rest of the current 64 KiB block at most. A writer that is not active
-    // is left as it is (false).
+    // Writes or verifies one request: consecutive blocks of the pass gathered up to the pattern's
+    // request, fewer where one request would keep a slow medium busy for long, and one block at a
+    // time over the range of a request that failed. A writer that is not active is left as it is
+    // (false).
     bool step(bool flush) override;
     std::wstring path() const override { return target_->path(); }
     uint32_t scheme() const override { return pattern_.scheme(); }
@@ -101,10 +103,10 @@ protected:
     // can't be, the code that failure gives.
     error_code open_with(uint32_t scheme_word, uint64_t size, const std::function<bool(uint32_t)>& opener,
                          const std::function<error_code()>& failure);
-    // Returns the bytes written from the pattern, at most n and the rest of its block; with flush,
+    // Returns the bytes written from the pattern, at most n and the rest of its request; with flush,
     // a chunk whose flush fails counts as 0 bytes (and the stream is moved back over it).
     uint64_t write_chunk(uint64_t n, bool flush);
-    // Returns the bytes read back, at most n and the rest of the pattern's block; mismatches gets
+    // Returns the bytes read back, at most n and the rest of the pattern's request; mismatches gets
     // the count of bytes that differ from the pattern.
     uint64_t verify_chunk(uint64_t n, uint64_t& mismatches);
     // Returns the size of the next skip over a bad region, never more than left.
@@ -122,6 +124,8 @@ private:
     // Ends the step's chunk: tolerance test and pass change; flushed tells that the chunk's own
     // flush succeeded.
     void finish_chunk(bool good, bool complete, uint64_t left, bool verify, bool flushed);
+    // Sizes the next requests by the time this one of bytes took.
+    void pace(uint64_t bytes, int64_t took_ms);
 
     std::unique_ptr<vandel::file_stream> target_;
     uint64_t size_ = 0;
@@ -133,10 +137,15 @@ private:
     uint64_t skip_count_ = 0;
     uint64_t skip_size_ = 0;
     uint64_t block_size_ = 4096;
+    uint64_t request_limit_ = bufgen::request_bytes;
+    uint64_t careful_end_ = 0;    // up to here the pass goes one block at a time (a request failed)
+    bool careful_flush_ = false;  // and each block is flushed, as that request was
+    uint64_t unflushed_ = 0;      // bytes written since the last flush
+    uint64_t flush_span_ = 0;     // direct writes between two flushes
     double tolerance_ = 1.0;
     bool buffered_;
     bufgen pattern_;
-    block_ptr read_buffer_;
+    block_buffer read_buffer_;
     int32_t state_ = writer_closed;
     int32_t mode_;
     int32_t result_ = 0;

@@ -73,7 +73,8 @@ bool file_stream::open_text(const std::wstring& path, uint32_t flags, int32_t te
 void file_stream::close() {
     if (handle_ != closed_handle) os_close();
     handle_ = closed_handle;
-    readable_ = writable_ = uncached_reads_ = false;
+    readable_ = writable_ = uncached_reads_ = direct_ = false;
+    id_ = file_id();
     size_ = position_ = 0;
     flags_ = 0;
     disk_full_ = false;

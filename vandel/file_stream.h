@@ -15,6 +15,13 @@
 // sector-aligned buffers, positions and counts). On POSIX each read first writes back and drops
 // the pages of its range from the cache, with no alignment needed; writes stay buffered.
 //
+// Direct transfers (open_direct, POSIX only): reads and writes move between the caller's buffer
+// and the medium without the system's cache (O_DIRECT), which pays in large requests. A transfer
+// whose buffer, position or count is not a multiple of 4096 goes through the cache; a file
+// system that refuses direct transfers (at open, or at an aligned transfer) has every transfer
+// of the stream go through the cache. Either way the bytes are the same, and flush() is still
+// what puts them on the medium for good.
+//
 // POSIX: only regular files are opened (and with open_device also block devices); folders, FIFOs,
 // sockets and character devices are refused. An open for writing never follows a symbolic link
 // in the last part of the path: it fails. Growth by set_size allocates the space at once
@@ -49,6 +56,9 @@ constexpr uint32_t open_write_through = 0x100;
 // A raw device or volume (or an image file standing for one): no attribute or flag bits apply,
 // the size is the device's length, flush() always flushes, reads come from the medium.
 constexpr uint32_t open_device = 0x200;
+// Transfers bypass the system's cache where they can (see above). Windows: no effect, the
+// handle gets only the flags below.
+constexpr uint32_t open_direct = 0x400;
 // Attributes given to a created file (Windows; on POSIX read-only makes it 0444).
 constexpr uint32_t open_attr_archive = 0x00100000;
 constexpr uint32_t open_attr_encrypted = 0x00200000;
@@ -124,6 +134,8 @@ public:
     virtual bool flush();
 
     uint32_t flags() const { return flags_; }
+    // True while aligned transfers bypass the system's cache (open_direct, accepted so far).
+    bool direct() const { return direct_; }
     // True when the last write, seek, resize or flush failed for want of space: a full disk, an
     // exhausted quota, or a file at the largest size its file system (or the process) allows.
     bool disk_full() const { return disk_full_; }
@@ -141,7 +153,7 @@ private:
     bool os_seek(int64_t target, bool& full);
     int os_resize(int64_t new_size, bool& full);
     bool os_flush(bool& full);
-    file_id os_id() const;
+    file_id os_id() const;  // id_ when os_open could fill it
 
 #ifdef _WIN32
     static constexpr native_handle closed_handle = nullptr;
@@ -155,6 +167,8 @@ private:
     bool readable_ = false;
     bool writable_ = false;
     bool uncached_reads_ = false;
+    bool direct_ = false;
+    file_id id_;  // what os_open learnt of the open file, where it did
     int64_t size_ = 0;
     int64_t position_ = 0;
     uint32_t flags_ = 0;

@@ -1,11 +1,15 @@
 // The item driver's pacing on the manual clock: calibration, batches and throttling, driven by a
 // poller whose every step takes a set time and does a set number of bytes.
 #include "engine/engine.h"
+#include "engine/file_writer.h"
+#include "tests/support/failing_file_stream.h"
 #include "tests/support/manual_clock.h"
+#include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -178,6 +182,31 @@ TEST(EnginePacingLog, BadBytesOfADriveAreAnnouncedOnceAndReported) {
     EXPECT_EQ(e.drive(p), 0);
     EXPECT_EQ(e.lines(), (std::vector<std::wstring>{L"Wiping Device", L"", L"Warning: Errors detected (details to follow)",
                                                     L"Warning: Bad i/o - 4 bytes could not be written", L"Finished", L""}));
+}
+
+// The driver looks for an abort between steps, and a step moves one request: an abort asked for
+// while a request is on its way to the medium is seen as soon as that request is done.
+class EnginePacingAbort : public oblivar::test::sandbox_test {};
+
+TEST_F(EnginePacingAbort, IsSeenOnceTheRequestOnItsWayIsDone) {
+    class aborting_engine : public paced_engine {
+    public:
+        bool asked = false;
+        bool is_abort_requested() const override { return asked; }
+    };
+    const std::wstring path = sb.path(L"f");
+    oblivar::test::write_bytes(path, std::string(16 << 20, 'x'));
+    sb.require_inside(path);
+    manual_clock clock;
+    aborting_engine e;
+    auto stream = std::make_unique<oblivar::test::failing_file_stream>();
+    oblivar::test::failing_file_stream& fake = *stream;
+    fake.on_transfer = [&](int64_t) { e.asked = fake.write_calls() == 2; };
+    olvex::file_writer w(olvex::writer_overwrite, -1, std::move(stream));
+    ASSERT_EQ(w.open(path, 0, 0), 0);
+    EXPECT_THROW(e.drive(w), olvex::engine::thread_interrupt);
+    EXPECT_EQ(fake.write_calls(), 2);
+    EXPECT_EQ(w.bytes_done(), 8u << 20);
 }
 
 }  // namespace

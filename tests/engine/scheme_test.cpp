@@ -172,6 +172,37 @@ TEST(PassContents, RandomWritePassesDiffer) {
     EXPECT_NE(take(h, 65536), a);
 }
 
+// Requests gathered ahead hold exactly the blocks made one at a time: the verification pass, made
+// one block at a time, replays a write pass taken in requests made ahead, across a skip into the
+// request made ahead and one past it.
+TEST(PassContents, GatheredRequestsHoldTheBlocksInTheirOrder) {
+    const uint64_t request = olvex::bufgen::request_bytes;
+    const uint64_t size = 5 * request + 12345;
+    for (uint32_t word : {1u | last, 3u | last}) {
+        olvex::bufgen g;
+        g.set_pass_bytes(size);
+        const int32_t write_pass = olvex::scheme_pass_count(word) - 2;
+        ASSERT_TRUE(g.set(word, write_pass));
+        EXPECT_EQ(g.remaining(), request);
+        // {offset, bytes taken there}
+        const std::vector<std::pair<uint64_t, uint64_t>> taken = {
+            {0, 5000}, {request + 5000, 5000}, {3 * request + 110000, size - 3 * request - 110000}};
+        std::vector<std::string> bytes;
+        uint64_t at = 0;
+        for (const auto& [offset, n] : taken) {
+            g.advance(offset - at);
+            bytes.push_back(take(g, n));
+            at = offset + n;
+        }
+        g.set_pass_bytes(0);
+        ASSERT_TRUE(g.set_pass(write_pass + 1));
+        EXPECT_EQ(g.remaining(), 65536u);
+        const std::string replay = take(g, size);
+        for (size_t i = 0; i < taken.size(); ++i)
+            EXPECT_TRUE(replay.substr(taken[i].first, taken[i].second) == bytes[i]) << word << " part " << i;
+    }
+}
+
 TEST(PassContents, GutmannPatternsAtTheirOffsets) {
     olvex::bufgen g;
     ASSERT_TRUE(g.set(9, 4));
@@ -183,14 +214,19 @@ TEST(PassContents, GutmannPatternsAtTheirOffsets) {
     EXPECT_EQ(take(g, 1), "\x24");
     ASSERT_TRUE(g.set(9, 30));  // last pattern pass: DB 6D B6
     EXPECT_EQ(take(g, 4), std::string("\xDB\x6D\xB6\xDB", 4));
+    // Gathered, across requests whose length is no multiple of 3.
+    g.set_pass_bytes(2 * olvex::bufgen::request_bytes + 5);
+    ASSERT_TRUE(g.set(9, 6));
+    expect_content(take(g, 2 * olvex::bufgen::request_bytes + 5), 'c', "gathered");
 }
 
 TEST(PassContents, VerificationReplaysTheWritePassAcrossSkips) {
-    const uint64_t size = 1000000;
+    const uint64_t size = 9000000;
     for (uint32_t word : {1u | olvex::verify_last, 3u | olvex::verify_first | olvex::verify_last, 9u | olvex::verify_last}) {
         olvex::bufgen g;
+        g.set_pass_bytes(size);
         int32_t last_write = olvex::scheme_pass_count(word) - 2;
-        // A random pass left part way, with its next block being made ahead, before this one.
+        // A random pass left part way, with its next request being made ahead, before this one.
         if (word == (9u | olvex::verify_last)) {
             ASSERT_TRUE(g.set(word, last_write - 1));
             take(g, 300000);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,21 +79,27 @@ TEST_F(WriterTest, AOneByteFileIsOverwrittenAsOneBlock) {
     EXPECT_EQ(read_bytes(p), "");  // kept (rename count -1), cut to 0
 }
 
-TEST_F(WriterTest, EveryPassStepsThroughBlocksAndVerifies) {
-    std::wstring p = make_file(L"f", 100000);
+// Each step moves one request of up to 4 MiB of consecutive blocks, the last one of a pass up to
+// its end (the length rounded up to 4096).
+TEST_F(WriterTest, EveryPassStepsThroughRequestsAndVerifies) {
+    std::wstring p = make_file(L"f", (9 << 20) + 100000);
     olvex::file_writer w(olvex::writer_overwrite, -1);
     ASSERT_EQ(w.open(p, 3 | verify_last, 0), 0);
-    EXPECT_EQ(w.size(), 102400u);
-    EXPECT_EQ(w.bytes_total(), 409600u);
+    const uint64_t size = (9 << 20) + 102400;
+    EXPECT_EQ(w.size(), size);
+    EXPECT_EQ(w.bytes_total(), 4 * size);
     std::vector<uint64_t> steps = run(w);
-    EXPECT_EQ(steps, (std::vector<uint64_t>{65536, 36864, 65536, 36864, 65536, 36864, 65536, 36864}));
+    const std::vector<uint64_t> pass = {4 << 20, 4 << 20, size - (8 << 20)};
+    std::vector<uint64_t> want;
+    for (int i = 0; i < 4; ++i) want.insert(want.end(), pass.begin(), pass.end());
+    EXPECT_EQ(steps, want);
     EXPECT_EQ(w.result(), 0);
     EXPECT_EQ(w.bytes_done(), w.bytes_total());
     EXPECT_EQ(w.bad_verify_bytes(), 0u);
     EXPECT_EQ(w.scheme(), 3 | verify_last);
     w.reset();
     std::string content = read_bytes(p);
-    ASSERT_EQ(content.size(), 102400u);
+    ASSERT_EQ(content.size(), size);
     EXPECT_EQ(content.find("victim!"), std::string::npos);
 }
 
@@ -130,7 +137,7 @@ TEST_F(WriterTest, AFileHeldByAnotherStreamIsAccessDenied) {
 }
 
 TEST_F(WriterTest, ActiveWritersRefuseOpenAndCloseAndTolerancesAreClamped) {
-    std::wstring p = make_file(L"f", 100000);
+    std::wstring p = make_file(L"f", 5 << 20);
     olvex::file_writer w(olvex::writer_overwrite, 3);
     EXPECT_EQ(w.tolerance(), 1.0);
     for (auto [in, out] : {std::pair{150.0, 100.0}, {-3.0, 0.0}, {2.5, 2.5}}) {
@@ -147,8 +154,8 @@ TEST_F(WriterTest, ActiveWritersRefuseOpenAndCloseAndTolerancesAreClamped) {
     EXPECT_EQ(w.bytes_done(), 0u);
     // The file was neither cut nor removed.
     std::string content = read_bytes(p);
-    EXPECT_EQ(content.size(), 100000u);
-    EXPECT_EQ(content.substr(65536), pattern_bytes(100000, "victim!").substr(65536));
+    EXPECT_EQ(content.size(), 5u << 20);
+    EXPECT_TRUE(content.substr(4 << 20) == pattern_bytes(5 << 20, "victim!").substr(4 << 20));
 }
 
 TEST_F(WriterTest, WithoutToleranceTheFirstBadChunkFailsAndTheFileStays) {
@@ -205,12 +212,14 @@ TEST_F(WriterTest, ConsecutiveFailuresSkipFurtherAndFurther) {
     w->set_tolerance(100);
     ASSERT_EQ(w->open(p, 0, 0), 0);
     std::vector<uint64_t> steps;
-    for (int i = 0; i < 33; ++i) {
+    for (int i = 0; i < 34; ++i) {
         uint64_t before = w->bytes_done();
         ASSERT_TRUE(w->step(false));
         steps.push_back(w->bytes_done() - before);
     }
-    std::vector<uint64_t> want(16, 4096);
+    // The whole pass failed as one request, which is then tried block by block.
+    std::vector<uint64_t> want(1, 0);
+    want.insert(want.end(), 16, 4096);
     want.insert(want.end(), 16, 65536);
     want.push_back(1 << 20);
     EXPECT_EQ(steps, want);
@@ -269,11 +278,11 @@ TEST_F(WriterTest, APassThatCannotBeFlushedFailsWhateverTheTolerance) {
     EXPECT_EQ(w->result(), olvex::err_failed);
 }
 
-// Two steps a pass (65,536 and 36,864 bytes): each pass end is flushed exactly once, also when
-// the engine asks every step to flush.
+// Two steps a pass (4 MiB and 1 MiB): each pass end is flushed exactly once, also when the
+// engine asks every step to flush.
 TEST_F(WriterTest, EveryPassEndIsFlushedOnce) {
     for (bool flush_steps : {false, true}) {
-        std::wstring p = make_file(L"f", 100000);
+        std::wstring p = make_file(L"f", 5 << 20);
         auto w = faulty();
         ASSERT_EQ(w->open(p, 3, 0), 0);
         while (w->step(flush_steps)) {
@@ -281,6 +290,90 @@ TEST_F(WriterTest, EveryPassEndIsFlushedOnce) {
         EXPECT_EQ(w->result(), 0);
         EXPECT_EQ(fake->flush_calls(), flush_steps ? 6 : 3) << flush_steps;
         w->reset();
+    }
+}
+
+// Direct writes leave nothing for the system to write back, but a medium may hold them in a
+// cache of its own, which each flush has to empty. Here a flush takes 2 ms for every MiB written
+// since the one before: the first, after 32 MiB, takes 64 ms, and the writer then flushes often
+// enough to keep every later one within 40 ms.
+TEST_F(WriterTest, DirectWritesAreFlushedSoThatNoFlushTakesLong) {
+    std::wstring p = make_file(L"f", 96 << 20);
+    auto w = faulty();
+    ASSERT_EQ(w->open(p, 0, 0), 0);
+    if (!fake->direct()) GTEST_SKIP() << "the sandbox's file system takes no direct transfers";
+    int64_t flushed_at = 0;
+    std::vector<int64_t> ms;
+    fake->on_flush = [&] {
+        ms.push_back((fake->position() - flushed_at) / (1 << 20) * 2);
+        clock.advance(ms.back());
+        flushed_at = fake->position();
+    };
+    run(*w);
+    EXPECT_EQ(w->result(), 0);
+    ASSERT_GE(ms.size(), 3u);
+    EXPECT_EQ(ms.front(), 64);
+    EXPECT_LE(*std::max_element(ms.begin() + 1, ms.end()), 40);
+}
+
+// A request that meets a bad region fails whole, as a direct transfer does. Its range is then
+// tried block by block, so no more is skipped than a single block's transfer would have: here,
+// with the region at a block's start, its own 4096 bytes, and every other byte of the request is
+// written, or read back.
+TEST_F(WriterTest, AFailedRequestIsRetriedBlockByBlock) {
+    const int64_t bad = (5 << 20) + 65536;
+    for (bool reads : {false, true}) {
+        SCOPED_TRACE(reads ? "verification" : "write");
+        std::wstring p = make_file(L"f", 8 << 20);
+        auto w = faulty();
+        fake->fail_whole_transfers();
+        if (reads)
+            fake->fail_reads(bad, bad + 4096);
+        else
+            fake->fail_writes(bad, bad + 4096);
+        ASSERT_EQ(w->open(p, reads ? 0 | verify_last : 0, 0), 0);
+        run(*w);
+        EXPECT_EQ(w->result(), 0);
+        EXPECT_EQ(reads ? w->bad_verify_bytes() : w->bad_write_bytes(), 4096u);
+        EXPECT_EQ(w->bytes_done(), w->bytes_total());
+        w->reset();
+        std::string content = read_bytes(p);
+        if (!reads) {
+            EXPECT_TRUE(content.substr(bad, 4096) == pattern_bytes(8 << 20, "victim!").substr(bad, 4096));
+            content.replace(bad, 4096, 4096, '\0');
+        }
+        EXPECT_TRUE(content == std::string(8 << 20, '\0'));
+    }
+}
+
+// On a slow medium requests shrink to what it moves in a few tens of milliseconds, so the
+// engine, which looks for pause and abort between steps, still sees them promptly; on a fast
+// one they stay large.
+TEST_F(WriterTest, RequestsShrinkToTheSpeedOfASlowMedium) {
+    for (int64_t bytes_per_ms : {10000, 0}) {  // 10 MB/s; a medium that takes no time
+        SCOPED_TRACE(bytes_per_ms);
+        std::wstring p = make_file(L"f", 24 << 20);
+        auto w = faulty();
+        fake->on_transfer = [&](int64_t count) { clock.advance(bytes_per_ms ? count / bytes_per_ms : 0); };
+        ASSERT_EQ(w->open(p, 0 | verify_last, 0), 0);
+        std::vector<int64_t> ms;
+        std::vector<uint64_t> sizes;
+        for (bool more = true; more;) {
+            const int64_t t0 = clock.now_ms();
+            const uint64_t b0 = w->bytes_done();
+            more = w->step(false);
+            ms.push_back(clock.now_ms() - t0);
+            sizes.push_back(w->bytes_done() - b0);
+        }
+        EXPECT_EQ(w->result(), 0);
+        if (bytes_per_ms) {
+            // The first request shows the speed; every later one keeps well under 100 ms.
+            EXPECT_GT(ms.front(), 100);
+            EXPECT_LE(*std::max_element(ms.begin() + 1, ms.end()), 50);
+            EXPECT_GE(*std::min_element(sizes.begin() + 1, sizes.end()), 65536u);
+        } else {
+            EXPECT_EQ(sizes, std::vector<uint64_t>(12, 4 << 20));
+        }
     }
 }
 
@@ -317,6 +410,25 @@ TEST_F(WriterTest, FillModeWritesUntilTheDiskIsFullThenRunsThePassesOverIt) {
     EXPECT_EQ(w.close(), 0);
     EXPECT_EQ(w.result(), 0);
     EXPECT_TRUE(oblivar::test::list_tree(fs.path()).empty());
+}
+
+// Where the file system refuses direct transfers (a ramfs does), the file goes through the
+// system's cache as before: the random pass verifies, every pass end is flushed, the last pass's
+// zeros are what the file holds.
+TEST_F(WriterTest, WhereDirectTransfersAreRefusedTheCacheCarriesTheSameBytes) {
+    oblivar::test::scoped_ramfs fs(sb, sb.path(L"ram"));
+    if (!fs.mounted()) GTEST_SKIP() << "no ramfs here";
+    const std::wstring p = fs.path() + L"/f";
+    write_bytes(p, pattern_bytes((6 << 20) + 1000, "victim!"));
+    auto w = faulty();
+    ASSERT_EQ(w->open(p, 4 | olvex::verify_first, 0), 0);  // random, verification, zeros
+    EXPECT_FALSE(fake->direct());
+    run(*w);
+    EXPECT_EQ(w->result(), 0);
+    EXPECT_EQ(w->bad_verify_bytes(), 0u);
+    EXPECT_EQ(fake->flush_calls(), 3);
+    w->reset();
+    EXPECT_TRUE(read_bytes(p) == std::string((6 << 20) + 4096, '\0'));
 }
 
 TEST_F(WriterTest, AFillEndsAtTheFileSizeLimitAsAtAFullDisk) {

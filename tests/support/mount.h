@@ -29,6 +29,24 @@ private:
     bool mounted_ = false;
 };
 
+// A ramfs that a test mounts itself inside its sandbox (Linux, as root): a file system in memory
+// that refuses direct transfers. It has no size limit: tests keep what they write small.
+// Unmounted when the scope ends; where mounting is not possible, mounted() is false.
+class scoped_ramfs {
+public:
+    scoped_ramfs(const sandbox& sb, const std::wstring& path);
+    ~scoped_ramfs();
+    scoped_ramfs(const scoped_ramfs&) = delete;
+    scoped_ramfs& operator=(const scoped_ramfs&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+    bool mounted_ = false;
+};
+
 // The guarded loop device (Linux, as root): attaches an image file inside the sandbox, checks in
 // /sys/block/loopN/loop/backing_file that the device is backed by exactly that file, and detaches
 // it when the scope ends. Where it can't, attached() is false and the test skips.

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <stdexcept>
@@ -440,6 +441,54 @@ TEST_F(FileStream, BlockDeviceSizeAndReadsPastTheCache) {
     std::string medium(65536, '\0');
     ASSERT_EQ(dev.read(medium.data(), 65536), 65536);
     EXPECT_EQ(medium, b);
+}
+
+// Direct transfers: an aligned one bypasses the cache; one whose buffer, position or count can't
+// be aligned goes through it, and the next aligned one is direct again. A file system that
+// refuses direct transfers (a ramfs) has all of them go through the cache. The bytes are the
+// same everywhere.
+TEST_F(FileStream, TransfersThatCannotBeDirectGoThroughTheCache) {
+    struct alignas(4096) pages {
+        char bytes[4 * 4096];
+    };
+    auto buf = std::make_unique<pages>();
+    const std::string source = pattern_bytes(sizeof buf->bytes, "direct");
+    std::memcpy(buf->bytes, source.data(), source.size());
+    scoped_ramfs ram(sb, sb.path(L"ram"));
+    for (const std::wstring& folder : {sb.root(), ram.path()}) {
+        if (folder == ram.path() && !ram.mounted()) continue;
+        SCOPED_TRACE(vandel::to_os_bytes(folder));
+        const std::wstring f = folder + L"/f";
+        sb.require_inside(f);
+        file_stream s(f, vandel::open_create_read_write | vandel::open_direct);
+        ASSERT_TRUE(s.is_open());
+        const bool direct = s.direct();
+        if (folder == ram.path()) {
+            EXPECT_FALSE(direct);
+        }
+        std::string want;
+        auto put = [&](int64_t offset, int64_t count) {
+            ASSERT_EQ(s.write(buf->bytes + offset, count), count);
+            want += source.substr(static_cast<size_t>(offset), static_cast<size_t>(count));
+        };
+        put(0, 8192);     // aligned
+        put(1, 100);      // buffer and count not aligned
+        put(4096, 3996);  // position not aligned, up to 12288
+        put(8192, 8192);  // aligned again
+        EXPECT_EQ(s.direct(), direct);
+        ASSERT_TRUE(s.flush());
+        EXPECT_EQ(read_bytes(f), want);
+
+        ASSERT_TRUE(s.rewind());
+        std::memset(buf->bytes, 0, sizeof buf->bytes);
+        EXPECT_EQ(s.read(buf->bytes, 4 * 4096), 4 * 4096);
+        EXPECT_EQ(std::string(buf->bytes, 4 * 4096), want.substr(0, 4 * 4096));
+        ASSERT_TRUE(s.seek(8193, vandel::seekable_stream::from_start));
+        EXPECT_EQ(s.read(buf->bytes + 1, 50), 50);
+        EXPECT_EQ(std::string(buf->bytes + 1, 50), want.substr(8193, 50));
+        EXPECT_EQ(s.direct(), direct);
+        std::memcpy(buf->bytes, source.data(), source.size());
+    }
 }
 
 TEST_F(FileStream, ExclusiveBlockDeviceRefusesAnotherExclusiveOpen) {

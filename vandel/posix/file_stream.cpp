@@ -1,11 +1,13 @@
 // POSIX file and device stream: open/pread/pwrite on a descriptor, flock for sharing,
-// posix_fallocate for growth, BLKGETSIZE64 for block devices, fadvise to read past the cache.
+// posix_fallocate for growth, BLKGETSIZE64 for block devices, fadvise to read past the cache,
+// O_DIRECT for direct transfers.
 #include "vandel/file_stream.h"
 #include "vandel/folder_handle.h"
 #include "vandel/posix/native_path.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
@@ -43,6 +45,44 @@ void close_keep_errno(int fd) {
 
 // A write refused for want of space: a full disk, an exhausted quota, a file at its size limit.
 bool no_space(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
+
+// What direct transfers need of buffer, position and count (a page: enough for every logical
+// block size in use).
+constexpr int64_t direct_unit = 4096;
+
+bool aligned(const void* buffer, int64_t position, int64_t count) {
+    return reinterpret_cast<uintptr_t>(buffer) % direct_unit == 0 && position % direct_unit == 0 &&
+           count % direct_unit == 0;
+}
+
+bool set_direct(int fd, bool on) {
+    const int fl = fcntl(fd, F_GETFL);
+    return fl >= 0 && fcntl(fd, F_SETFL, on ? fl | O_DIRECT : fl & ~O_DIRECT) == 0;
+}
+
+// One pread or pwrite (call) of count bytes at position on a descriptor that may transfer
+// directly: aligned, it goes straight to the medium; otherwise through the cache, with O_DIRECT
+// dropped for that call. An aligned transfer the file system refuses (EINVAL) is made through
+// the cache, and so is every later one (direct becomes false).
+template <class Call>
+ssize_t transfer(int fd, bool& direct, const void* buffer, int64_t position, int64_t count, Call call) {
+    if (!direct) return call();
+    if (aligned(buffer, position, count)) {
+        const ssize_t n = call();
+        if (n >= 0 || errno != EINVAL) return n;
+        direct = false;
+        return set_direct(fd, false) ? call() : -1;
+    }
+    if (!set_direct(fd, false)) {
+        direct = false;
+        return -1;
+    }
+    const ssize_t n = call();
+    const int saved = errno;
+    if (!set_direct(fd, true)) direct = false;
+    errno = saved;
+    return n;
+}
 
 int retry_flock(int fd, int op) {
     int rc;
@@ -95,7 +135,6 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
         errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return false;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
     if (S_ISBLK(st.st_mode)) {
         if (sh == share::none) {
@@ -126,6 +165,17 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
         if (!device && (flags & open_random_access)) posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
         if (!device && (flags & open_sequential_scan)) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
+    // Blocking from here on (the open was not, so that a FIFO could not hang it), and direct
+    // where asked: set after the open rather than in it, since a file system that refuses direct
+    // transfers would fail an open that had already created the file.
+    const int fl = fcntl(fd, F_GETFL);
+    if (fl >= 0) {
+        direct_ = (flags & open_direct) && fcntl(fd, F_SETFL, (fl & ~O_NONBLOCK) | O_DIRECT) == 0;
+        if (!direct_) fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
+    }
+    id_.volume = static_cast<uint64_t>(st.st_dev);
+    id_.index = static_cast<uint64_t>(st.st_ino);
+    id_.known = true;
     handle_ = fd;
     return true;
 }
@@ -133,7 +183,8 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
 void file_stream::os_close() { ::close(handle_); }
 
 int64_t file_stream::os_read(void* buffer, int64_t count) {
-    if (uncached_reads_) {
+    // A direct read comes from the medium by itself.
+    if (uncached_reads_ && !(direct_ && aligned(buffer, position_, count))) {
         // Write back whatever of the range is still dirty, then drop the range from the cache, so
         // the read below comes from the medium. Whole pages; to the end when the range reaches it.
         const int64_t page = sysconf(_SC_PAGESIZE);
@@ -147,8 +198,10 @@ int64_t file_stream::os_read(void* buffer, int64_t count) {
     auto* out = static_cast<char*>(buffer);
     int64_t done = 0;
     while (done < count) {
-        const ssize_t n = pread(handle_, out + done, static_cast<size_t>(std::min(count - done, max_call)),
-                                position_ + done);
+        const int64_t ask = std::min(count - done, max_call);
+        const ssize_t n = transfer(handle_, direct_, out + done, position_ + done, ask, [&] {
+            return pread(handle_, out + done, static_cast<size_t>(ask), position_ + done);
+        });
         if (n > 0) {
             done += n;
         } else if (n == 0 || errno != EINTR) {
@@ -162,8 +215,10 @@ int64_t file_stream::os_write(const void* buffer, int64_t count, bool& full) {
     const auto* in = static_cast<const char*>(buffer);
     int64_t done = 0;
     while (done < count) {
-        const ssize_t n = pwrite(handle_, in + done, static_cast<size_t>(std::min(count - done, max_call)),
-                                 position_ + done);
+        const int64_t ask = std::min(count - done, max_call);
+        const ssize_t n = transfer(handle_, direct_, in + done, position_ + done, ask, [&] {
+            return pwrite(handle_, in + done, static_cast<size_t>(ask), position_ + done);
+        });
         if (n > 0) {
             done += n;
         } else if (n < 0 && errno == EINTR) {
@@ -206,6 +261,7 @@ bool file_stream::os_flush(bool& full) {
 }
 
 file_id file_stream::os_id() const {
+    if (id_.known) return id_;
     struct stat st {};
     file_id id;
     if (fstat(handle_, &st) != 0) return id;

@@ -1,4 +1,4 @@
-// POSIX side of the test mounts: tmpfs by mount(2), loop devices by their ioctls.
+// POSIX side of the test mounts: tmpfs and ramfs by mount(2), loop devices by their ioctls.
 #include "tests/support/mount.h"
 #include "vandel/os_text.h"
 
@@ -46,6 +46,17 @@ scoped_tmpfs::scoped_tmpfs(const sandbox& sb, const std::wstring& path, int size
 }
 
 scoped_tmpfs::~scoped_tmpfs() {
+    if (mounted_) umount2(vandel::to_os_bytes(path_).c_str(), MNT_DETACH);
+}
+
+scoped_ramfs::scoped_ramfs(const sandbox& sb, const std::wstring& path) : path_(path) {
+    sb.require_inside(path);
+    make_dirs(path);
+    mounted_ = mount("oblivar-test", vandel::to_os_bytes(path).c_str(), "ramfs", MS_NOSUID | MS_NODEV | MS_NOEXEC,
+                     "mode=0755") == 0;
+}
+
+scoped_ramfs::~scoped_ramfs() {
     if (mounted_) umount2(vandel::to_os_bytes(path_).c_str(), MNT_DETACH);
 }
 

@@ -7,6 +7,10 @@ scoped_tmpfs::scoped_tmpfs(const sandbox&, const std::wstring& path, int, const 
 
 scoped_tmpfs::~scoped_tmpfs() = default;
 
+scoped_ramfs::scoped_ramfs(const sandbox&, const std::wstring& path) : path_(path) {}
+
+scoped_ramfs::~scoped_ramfs() = default;
+
 scoped_loop_device::scoped_loop_device(const sandbox&, const std::wstring&) {}
 
 scoped_loop_device::~scoped_loop_device() = default;
