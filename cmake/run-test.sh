@@ -38,8 +38,18 @@ case "$mode" in
     export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     # The working folder is the prefix's C:\, so a relative path stays inside the prefix too.
     cd "$WINEPREFIX/drive_c" || { rm -rf --one-file-system "$home"; exit 1; }
-    /usr/lib/wine/wine64 "$@"
-    rc=$?
+    # Under heavy load Wine now and then fails to start a program at all: it exits at once,
+    # non-zero, and nothing of the program ran. A test program always prints when it runs, so
+    # only a start that printed nothing is tried again; any real failure still shows.
+    out="$home/wine-output"
+    tries=0
+    while :; do
+      tries=$((tries + 1))
+      { /usr/lib/wine/wine64 "$@"; echo $? > "$home/wine-rc"; } 2>&1 | tee "$out"
+      rc=$(cat "$home/wine-rc")
+      [ "$rc" -ne 0 ] && [ ! -s "$out" ] && [ $tries -lt 3 ] || break
+      echo "run-test.sh: Wine did not start the program (exit code $rc); trying again" >&2
+    done
     ;;
   *)
     echo "run-test.sh: unknown mode $mode" >&2
