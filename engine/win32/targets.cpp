@@ -6,6 +6,7 @@
 #include "vandel/file_stream.h"
 #include "vandel/files.h"
 #include "vandel/strings.h"
+#include "vandel/win32/system_folders.h"
 #include "vandel/win32/windows.h"
 
 #include <shellapi.h>
@@ -60,18 +61,6 @@ bool disk_length(HANDLE h, uint64_t& out) {
     if (!DeviceIoControl(h, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &info, sizeof info, &got, nullptr)) return false;
     out = static_cast<uint64_t>(info.Length.QuadPart);
     return true;
-}
-
-// The Windows folder, however long; empty when the system can't say.
-std::wstring windows_directory() {
-    std::wstring buf(MAX_PATH + 1, L'\0');
-    for (;;) {
-        // Too small a buffer gives the size needed, its terminator counted.
-        const UINT n = GetWindowsDirectoryW(buf.data(), static_cast<UINT>(buf.size()));
-        if (n == 0) return std::wstring();
-        if (n < buf.size()) return buf.substr(0, n);
-        buf.resize(n + 1);
-    }
 }
 
 bool control(HANDLE h, DWORD code) {
@@ -150,7 +139,7 @@ public:
 
     std::wstring system_volume_root() override {
         static const std::wstring root = [] {
-            const std::wstring folder = windows_directory();
+            const std::wstring folder = vandel::win32::windows_directory();
             return folder.empty() ? std::wstring() : drive_root_text(folder);
         }();
         return root;

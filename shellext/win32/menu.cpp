@@ -9,6 +9,7 @@
 #include "vandel/file_stream.h"
 #include "vandel/files.h"
 #include "vandel/strings.h"
+#include "vandel/win32/system_folders.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -27,14 +28,8 @@ public:
 // Returns the drive number (0 = A) of the Windows folder, found once; -1 when unknown.
 int system_drive() {
     static const int drive = [] {
-        std::wstring folder(MAX_PATH + 1, L'\0');
-        for (;;) {
-            // Too small a buffer gives the size needed, its terminator counted.
-            const UINT n = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-            if (n == 0) return -1;
-            if (n < folder.size()) return PathGetDriveNumberW(folder.c_str());
-            folder.resize(n + 1);
-        }
+        const std::wstring folder = vandel::win32::windows_directory();
+        return folder.empty() ? -1 : PathGetDriveNumberW(folder.c_str());
     }();
     return drive;
 }

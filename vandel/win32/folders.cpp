@@ -2,6 +2,7 @@
 // environment, the system's working and temporary folders, and the module file name.
 #include "vandel/folders.h"
 #include "vandel/convert.h"
+#include "vandel/win32/system_folders.h"
 #include "vandel/win32/windows.h"
 
 #include <shlobj.h>
@@ -55,6 +56,16 @@ bool sized_text(F get, std::wstring& out) {
 }
 
 }  // namespace
+
+namespace win32 {
+
+std::wstring windows_directory() {
+    std::wstring out;
+    const auto get = [](DWORD size, wchar_t* buf) -> DWORD { return GetWindowsDirectoryW(buf, size); };
+    return sized_text(get, out) ? out : std::wstring();
+}
+
+}  // namespace win32
 
 namespace detail {
 
