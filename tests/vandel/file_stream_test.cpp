@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -20,6 +21,8 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <linux/loop.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -407,6 +410,25 @@ TEST_F(FileStream, AFileAtItsSizeLimitCountsAsFull) {
     EXPECT_FALSE(s.disk_full());
 }
 
+// Writes bytes at the start of a loop device's image, behind the device's cache.
+void change_behind_the_cache(const std::wstring& image, const std::string& bytes) {
+    const int fd = open(vandel::to_os_bytes(image).c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    fsync(fd);
+    close(fd);
+}
+
+// What a plain read of the device answers at its start, the system's cache allowing.
+std::string plain_read(const std::wstring& device, size_t count) {
+    std::string out(count, '\0');
+    const int fd = open(vandel::to_os_bytes(device).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::string();
+    out.resize(static_cast<size_t>(std::max<ssize_t>(pread(fd, out.data(), out.size(), 0), 0)));
+    close(fd);
+    return out;
+}
+
 TEST_F(FileStream, BlockDeviceSizeAndReadsPastTheCache) {
     const std::wstring image = sb.path(L"disk.img");
     write_bytes(image, std::string(1 << 20, '\0'));
@@ -421,26 +443,51 @@ TEST_F(FileStream, BlockDeviceSizeAndReadsPastTheCache) {
     ASSERT_TRUE(dev.flush());
 
     // Change the medium behind the device's cache, which still holds A.
-    {
-        const int fd = open(vandel::to_os_bytes(image).c_str(), O_WRONLY | O_CLOEXEC);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(pwrite(fd, b.data(), b.size(), 0), 65536);
-        fsync(fd);
-        close(fd);
-    }
-    std::string cached(65536, '\0');
-    {
-        const int fd = open(vandel::to_os_bytes(loop.device()).c_str(), O_RDONLY | O_CLOEXEC);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(pread(fd, cached.data(), cached.size(), 0), 65536);
-        close(fd);
-    }
-    EXPECT_EQ(cached, a) << "the system's cache was expected to answer a plain read";
+    change_behind_the_cache(image, b);
+    EXPECT_EQ(plain_read(loop.device(), 65536), a) << "the system's cache was expected to answer a plain read";
 
     ASSERT_TRUE(dev.rewind());
     std::string medium(65536, '\0');
     ASSERT_EQ(dev.read(medium.data(), 65536), 65536);
     EXPECT_EQ(medium, b);
+}
+
+// A device with sectors larger than a page takes O_DIRECT at open and then refuses a read of one
+// page (EINVAL): that read, made again through the cache, must still come from the medium.
+TEST_F(FileStream, ADirectReadRefusedAtTheTransferStillReadsTheMedium) {
+    const std::wstring image = sb.path(L"disk.img");
+    write_bytes(image, std::string(1 << 20, '\0'));
+    scoped_loop_device loop(sb, image);
+    if (!loop.attached()) GTEST_SKIP() << "no loop device here";
+    {
+        const int fd = open(vandel::to_os_bytes(loop.device()).c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        const bool large = ioctl(fd, LOOP_SET_BLOCK_SIZE, 8192) == 0;
+        close(fd);
+        if (!large) GTEST_SKIP() << "no loop device with sectors larger than a page here";
+    }
+    const std::string a(8192, 'A'), b(8192, 'B');
+    {
+        const int fd = open(vandel::to_os_bytes(loop.device()).c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, a.data(), a.size(), 0), 8192);
+        fsync(fd);
+        close(fd);
+    }
+    change_behind_the_cache(image, b);
+    ASSERT_EQ(plain_read(loop.device(), 4096), a.substr(0, 4096)) << "the system's cache was expected to hold A";
+
+    file_stream verify(loop.device(), vandel::open_read | vandel::open_share_read_write | vandel::open_device |
+                                          vandel::open_direct);
+    ASSERT_TRUE(verify.is_open());
+    ASSERT_TRUE(verify.direct());
+    struct alignas(4096) page {
+        char bytes[4096];
+    };
+    auto buf = std::make_unique<page>();
+    ASSERT_EQ(verify.read(buf->bytes, 4096), 4096);
+    EXPECT_FALSE(verify.direct());
+    EXPECT_EQ(std::count(buf->bytes, buf->bytes + 4096, 'B'), 4096) << "the cache answered the read";
 }
 
 // Direct transfers: an aligned one bypasses the cache; one whose buffer, position or count can't

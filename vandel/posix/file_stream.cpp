@@ -55,6 +55,10 @@ bool aligned(const void* buffer, int64_t position, int64_t count) {
            count % direct_unit == 0;
 }
 
+// The cache holds a file in groups of pages (folios) of up to a huge page, and a drop leaves
+// every group that reaches past its range: ranges to drop are widened to whole groups.
+constexpr int64_t cache_group = 2 << 20;
+
 bool set_direct(int fd, bool on) {
     const int fl = fcntl(fd, F_GETFL);
     return fl >= 0 && fcntl(fd, F_SETFL, on ? fl | O_DIRECT : fl & ~O_DIRECT) == 0;
@@ -183,14 +187,14 @@ bool file_stream::os_open(const std::wstring& path, uint32_t flags, int64_t& len
 void file_stream::os_close() { ::close(handle_); }
 
 int64_t file_stream::os_read(void* buffer, int64_t count) {
-    // A direct read comes from the medium by itself.
-    if (uncached_reads_ && !(direct_ && aligned(buffer, position_, count))) {
-        // Write back whatever of the range is still dirty, then drop the range from the cache, so
-        // the read below comes from the medium. Whole pages; to the end when the range reaches it.
-        const int64_t page = sysconf(_SC_PAGESIZE);
-        const int64_t start = position_ / page * page;
-        const int64_t end = position_ + count;
-        const int64_t length = end >= size_ ? 0 : (end + page - 1) / page * page - start;
+    if (uncached_reads_) {
+        // Write back whatever of the range is still dirty, then drop it from the cache, so the
+        // read below comes from the medium; to the end when the range reaches it. A direct read
+        // needs none of this, but it may still meet the cache: refused at the transfer and made
+        // again through it, or quietly served from it by the file system.
+        const int64_t start = position_ / cache_group * cache_group;
+        const int64_t end = (position_ + count + cache_group - 1) / cache_group * cache_group;
+        const int64_t length = end >= size_ ? 0 : end - start;
         sync_file_range(handle_, start, length, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                                                     SYNC_FILE_RANGE_WAIT_AFTER);
         posix_fadvise(handle_, start, length, POSIX_FADV_DONTNEED);
