@@ -18,11 +18,13 @@
 #include <cwchar>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <linux/loop.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -490,51 +492,89 @@ TEST_F(FileStream, ADirectReadRefusedAtTheTransferStillReadsTheMedium) {
     EXPECT_EQ(std::count(buf->bytes, buf->bytes + 4096, 'B'), 4096) << "the cache answered the read";
 }
 
-// Direct transfers: an aligned one bypasses the cache; one whose buffer, position or count can't
-// be aligned goes through it, and the next aligned one is direct again. A file system that
-// refuses direct transfers (a ramfs) has all of them go through the cache. The bytes are the
-// same everywhere.
+// Which pages of a file the system's cache holds: "c" for each cached one, "." for the others.
+std::string cached_pages(const std::wstring& path) {
+    std::string out;
+    const int fd = open(vandel::to_os_bytes(path).c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0 || st.st_size == 0) {
+        if (fd >= 0) close(fd);
+        return out;
+    }
+    const auto size = static_cast<size_t>(st.st_size);
+    void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    close(fd);
+    if (map == MAP_FAILED) return out;
+    const auto page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> in((size + page - 1) / page);
+    if (mincore(map, size, in.data()) == 0)
+        for (unsigned char c : in) out += (c & 1) ? 'c' : '.';
+    munmap(map, size);
+    return out;
+}
+
+// Direct transfers, on a file system that takes them (ext4) and on one that refuses them
+// (ramfs): an aligned one bypasses the cache, so its pages are not found there afterwards; one
+// whose buffer, position or count can't be aligned goes through it, and the next aligned one is
+// direct again. The bytes are the same everywhere.
 TEST_F(FileStream, TransfersThatCannotBeDirectGoThroughTheCache) {
+    if (sysconf(_SC_PAGESIZE) != 4096) GTEST_SKIP() << "the layout below is one of 4 KiB pages";
+    const std::wstring image = sb.path(L"ext4.img");
+    write_bytes(image, std::string(16 << 20, '\0'));
+    sb.require_inside(image);
+    const std::string mkfs = "mkfs.ext4 -q -F -b 4096 '" + vandel::to_os_bytes(image) + "' >/dev/null 2>&1";
+    if (std::system(mkfs.c_str()) != 0) GTEST_SKIP() << "mkfs.ext4 is missing";
+    scoped_loop_device loop(sb, image);
+    if (!loop.attached()) GTEST_SKIP() << "no loop device here";
+    scoped_mount ext4(sb, loop.device(), sb.path(L"ext4"), "ext4");
+    if (!ext4.mounted()) GTEST_SKIP() << "cannot mount ext4 here";
+    scoped_ramfs ram(sb, sb.path(L"ram"));
+    if (!ram.mounted()) GTEST_SKIP() << "cannot mount a ramfs here";
+
     struct alignas(4096) pages {
         char bytes[4 * 4096];
     };
     auto buf = std::make_unique<pages>();
     const std::string source = pattern_bytes(sizeof buf->bytes, "direct");
-    std::memcpy(buf->bytes, source.data(), source.size());
-    scoped_ramfs ram(sb, sb.path(L"ram"));
-    for (const std::wstring& folder : {sb.root(), ram.path()}) {
-        if (folder == ram.path() && !ram.mounted()) continue;
-        SCOPED_TRACE(vandel::to_os_bytes(folder));
-        const std::wstring f = folder + L"/f";
+    const struct {
+        std::wstring folder;
+        bool direct;
+        const char* cached;  // the file's pages in the cache, once written and once read
+    } cases[] = {
+        {ext4.path(), true, "..c.."},
+        {ram.path(), false, "ccccc"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vandel::to_os_bytes(c.folder));
+        std::memcpy(buf->bytes, source.data(), source.size());
+        const std::wstring f = c.folder + L"/f";
         sb.require_inside(f);
         file_stream s(f, vandel::open_create_read_write | vandel::open_direct);
         ASSERT_TRUE(s.is_open());
-        const bool direct = s.direct();
-        if (folder == ram.path()) {
-            EXPECT_FALSE(direct);
-        }
+        EXPECT_EQ(s.direct(), c.direct);
         std::string want;
         auto put = [&](int64_t offset, int64_t count) {
             ASSERT_EQ(s.write(buf->bytes + offset, count), count);
             want += source.substr(static_cast<size_t>(offset), static_cast<size_t>(count));
         };
-        put(0, 8192);     // aligned
-        put(1, 100);      // buffer and count not aligned
-        put(4096, 3996);  // position not aligned, up to 12288
-        put(8192, 8192);  // aligned again
-        EXPECT_EQ(s.direct(), direct);
+        put(0, 8192);     // aligned: pages 0 and 1
+        put(1, 100);      // buffer and count not aligned: page 2
+        put(4096, 3996);  // position not aligned, up to the end of page 2
+        put(8192, 8192);  // aligned again: pages 3 and 4
+        EXPECT_EQ(s.direct(), c.direct);
         ASSERT_TRUE(s.flush());
-        EXPECT_EQ(read_bytes(f), want);
+        EXPECT_EQ(cached_pages(f), c.cached);
 
         ASSERT_TRUE(s.rewind());
         std::memset(buf->bytes, 0, sizeof buf->bytes);
         EXPECT_EQ(s.read(buf->bytes, 4 * 4096), 4 * 4096);
         EXPECT_EQ(std::string(buf->bytes, 4 * 4096), want.substr(0, 4 * 4096));
+        EXPECT_EQ(cached_pages(f), c.cached);
         ASSERT_TRUE(s.seek(8193, vandel::seekable_stream::from_start));
         EXPECT_EQ(s.read(buf->bytes + 1, 50), 50);
         EXPECT_EQ(std::string(buf->bytes + 1, 50), want.substr(8193, 50));
-        EXPECT_EQ(s.direct(), direct);
-        std::memcpy(buf->bytes, source.data(), source.size());
+        EXPECT_EQ(s.direct(), c.direct);
+        EXPECT_EQ(read_bytes(f), want);
     }
 }
 
