@@ -16,6 +16,7 @@
 #include "vandel/files.h"
 #include "vandel/folders.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/system_files.h"
 #include "vandel/random.h"
 
 #include <algorithm>
@@ -32,18 +33,11 @@ namespace {
 
 std::string os(const std::wstring& s) { return vandel::to_os_bytes(s); }
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
+using vandel::posix::real_path;
 
 int run_quietly(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
 bool installed(const char* program) { return run_quietly(std::string("command -v ") + program) == 0; }
-
-std::string real_path(const std::string& p) {
-    char* real = realpath(p.c_str(), nullptr);
-    if (real == nullptr) return std::string();
-    const std::string out = real;
-    std::free(real);
-    return out;
-}
 
 // A loop device attached to an image of ours, detached at the end.
 class loop_device {

@@ -6,6 +6,7 @@
 #include "vandel/files.h"
 #include "vandel/os_text.h"
 #include "vandel/posix/mount_table.h"
+#include "vandel/posix/system_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -39,33 +40,13 @@ namespace {
 
 std::string os(const std::wstring& s) { return vandel::to_os_bytes(s); }
 std::wstring wide(const std::string& s) { return vandel::from_os_bytes(s); }
+using vandel::posix::real_path;
 
 bool starts_with(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
-// The whole of a small system file (a loop device's backing file is a path of any length);
-// false when unreadable.
-bool read_small(const std::string& path, std::string& out) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    out.clear();
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<size_t>(n));
-    }
-    close(fd);
-    return true;
-}
-
 // The first line of a small system file, without surrounding blanks; false when unreadable.
 bool read_line(const std::string& path, std::string& out) {
-    if (!read_small(path, out)) return false;
+    if (!vandel::posix::read_small_file(path, out)) return false;
     out = out.substr(0, out.find('\n'));
     const size_t first = out.find_first_not_of(" \t\r");
     const size_t last = out.find_last_not_of(" \t\r");
@@ -82,14 +63,6 @@ bool exists(const std::string& path) {
 bool is_plain_dir(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string real_path(const std::string& p) {
-    char* real = realpath(p.c_str(), nullptr);
-    if (real == nullptr) return std::string();
-    const std::string out = real;
-    std::free(real);
-    return out;
 }
 
 // The real path of the longest existing part of p, with the rest appended.
@@ -578,7 +551,7 @@ int32_t linux_targets::device_details(int32_t number, device_figures& out) {
     const std::string dir = os(scope_.sys) + "/block/" + d.name;
     std::string serial;
     if (read_line(dir + "/serial", serial) || read_line(dir + "/device/serial", serial)) {
-    } else if (read_small(dir + "/device/vpd_pg80", serial)) {
+    } else if (vandel::posix::read_small_file(dir + "/device/vpd_pg80", serial)) {
         // Unit serial number page: four header bytes, then the text.
         serial = serial.size() > 4 ? serial.substr(4) : std::string();
     } else {

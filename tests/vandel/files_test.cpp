@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include "vandel/posix/system_files.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -295,6 +297,37 @@ TEST_F(PosixFiles, MountPointsAreNotDescended) {
     sb.require_inside(sb.path(L"t"));
     EXPECT_FALSE(vandel::delete_tree(sb.path(L"t"), true));
     EXPECT_EQ(read_bytes(sb.path(L"t/mnt/inside")), "keep");
+}
+
+// The small reads the POSIX bodies share: link texts and files whole, however long, and paths
+// resolved through links. A text that fills the first buffer exactly must not come back cut.
+TEST_F(PosixFiles, SystemLinksAndFilesAreReadWhole) {
+    const std::string root = vandel::to_os_bytes(sb.root());
+    for (size_t length : {1, 255, 256, 257, 512, 4000}) {
+        SCOPED_TRACE(length);
+        const std::string text = "/" + std::string(length - 1, 'l');
+        const std::string link = root + "/link" + std::to_string(length);
+        ASSERT_EQ(symlink(text.c_str(), link.c_str()), 0);
+        std::string got;
+        ASSERT_TRUE(vandel::posix::read_link(link, got));
+        EXPECT_EQ(got, text);
+
+        const std::string bytes = pattern_bytes(length * 10, "small");
+        write_bytes(vandel::from_os_bytes(root + "/file"), bytes);
+        ASSERT_TRUE(vandel::posix::read_small_file(root + "/file", got));
+        EXPECT_EQ(got, bytes);
+    }
+    std::string got = "left";
+    EXPECT_FALSE(vandel::posix::read_link(root + "/file", got));  // not a link
+    EXPECT_FALSE(vandel::posix::read_small_file(root + "/missing", got));
+
+    make_dirs(sb.path(L"real/folder"));
+    ASSERT_EQ(symlink("real/folder", (root + "/to-folder").c_str()), 0);
+    const std::string real = vandel::posix::real_path(root + "/real/folder");
+    ASSERT_FALSE(real.empty());
+    EXPECT_EQ(real.front(), '/');
+    EXPECT_EQ(vandel::posix::real_path(root + "/to-folder/../folder/."), real);
+    EXPECT_EQ(vandel::posix::real_path(root + "/link256"), "");  // names what does not exist
 }
 
 #endif

@@ -5,6 +5,7 @@
 #include "vandel/posix/entry_info.h"
 #include "vandel/posix/mount_table.h"
 #include "vandel/posix/native_path.h"
+#include "vandel/posix/system_files.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -192,10 +193,8 @@ bool set_file_attributes(const std::wstring& path, int flags) {
 bool volume_info(const std::wstring& path, struct volume_info& info) {
     std::string p;
     if (!to_native_path(normalize_path(path), p)) return false;
-    char* real = realpath(p.c_str(), nullptr);
-    if (!real) return false;
-    std::string mount = real;
-    free(real);
+    std::string mount = posix::real_path(p);
+    if (mount.empty()) return false;
     while (mount != "/" && !posix::is_mount_root(AT_FDCWD, mount)) {
         const size_t cut = mount.find_last_of('/');
         mount.erase(cut == 0 ? 1 : cut);

@@ -1,6 +1,7 @@
 // POSIX special folders and process information: environment, getcwd, /proc/self/exe, passwd.
 #include "vandel/folders.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/system_files.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -115,20 +116,10 @@ std::wstring user_name() {
 }
 
 bool module_file_names(std::string& narrow, std::wstring& wide) {
-    // A path longer than the buffer is read again with a larger one, never cut.
-    std::string buf(520, '\0');
-    for (;;) {
-        const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n <= 0) return false;
-        if (static_cast<size_t>(n) < buf.size()) {
-            buf.resize(static_cast<size_t>(n));
-            break;
-        }
-        if (buf.size() > (1u << 20)) return false;
-        buf.resize(buf.size() * 2);
-    }
-    narrow = buf;
-    wide = from_os_bytes(buf);
+    std::string path;
+    if (!posix::read_link("/proc/self/exe", path)) return false;
+    narrow = path;
+    wide = from_os_bytes(path);
     return true;
 }
 

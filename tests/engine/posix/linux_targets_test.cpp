@@ -7,6 +7,7 @@
 #include "tests/support/mount.h"
 #include "tests/support/sandbox.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/system_files.h"
 
 #include <gtest/gtest.h>
 
@@ -47,10 +48,8 @@ TEST(linux_targets, this_machines_disk_is_the_system_device) {
     struct stat st {};
     ASSERT_EQ(stat("/", &st), 0);
     const std::string link = "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
-    char* real = realpath(link.c_str(), nullptr);
-    if (real == nullptr) GTEST_SKIP() << "\"/\" lies on no block device here";
-    std::string dir = real;
-    std::free(real);
+    std::string dir = vandel::posix::real_path(link);
+    if (dir.empty()) GTEST_SKIP() << "\"/\" lies on no block device here";
     if (access((dir + "/partition").c_str(), F_OK) == 0) dir.erase(dir.find_last_of('/'));
     const std::wstring disk = vandel::from_os_bytes("/dev/" + dir.substr(dir.find_last_of('/') + 1));
     const std::wstring number = parse_device_id(disk, true);

@@ -2,6 +2,7 @@
 #include "tests/support/child.h"
 #include "tests/support/env.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/system_files.h"
 
 #include <cerrno>
 #include <spawn.h>
@@ -13,12 +14,8 @@ extern char** environ;
 namespace oblivar::test {
 
 std::wstring own_program_path() {
-    // A link text that fills the buffer may have been cut: read it again with more room.
-    for (std::string buf(256, '\0');; buf.resize(buf.size() * 2)) {
-        const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n <= 0) return std::wstring();
-        if (static_cast<size_t>(n) < buf.size()) return vandel::from_os_bytes(buf.substr(0, static_cast<size_t>(n)));
-    }
+    std::string path;
+    return vandel::posix::read_link("/proc/self/exe", path) ? vandel::from_os_bytes(path) : std::wstring();
 }
 
 int run_child_test(const std::string& test_name, const std::wstring& program) {

@@ -1,6 +1,7 @@
 // POSIX side of the test mounts: tmpfs and ramfs by mount(2), loop devices by their ioctls.
 #include "tests/support/mount.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/system_files.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -20,16 +21,7 @@ namespace {
 // The whole text of a small system file, without its final line breaks; empty when unreadable.
 std::string read_text(const std::string& path) {
     std::string out;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return out;
-    char buf[4096];
-    for (;;) {
-        const ssize_t got = read(fd, buf, sizeof buf);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        out.append(buf, static_cast<size_t>(got));
-    }
-    close(fd);
+    if (!vandel::posix::read_small_file(path, out)) return std::string();
     while (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
 }
@@ -62,10 +54,8 @@ scoped_ramfs::~scoped_ramfs() {
 
 scoped_loop_device::scoped_loop_device(const sandbox& sb, const std::wstring& image) {
     sb.require_inside(image);
-    char* resolved = realpath(vandel::to_os_bytes(image).c_str(), nullptr);
-    if (resolved == nullptr) return;
-    const std::string real = resolved;
-    std::free(resolved);
+    const std::string real = vandel::posix::real_path(vandel::to_os_bytes(image));
+    if (real.empty()) return;
     const int control = open("/dev/loop-control", O_RDWR | O_CLOEXEC);
     if (control < 0) return;
     for (int attempt = 0; attempt < 10 && fd_ < 0; ++attempt) {

@@ -1,6 +1,7 @@
 // POSIX side of the test sandbox: mkdtemp, stat and the *at calls, on names converted losslessly.
 #include "tests/support/sandbox.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/system_files.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -25,11 +26,7 @@ std::string resolve_existing(const std::string& p) {
     std::string head = p;
     std::string tail;
     while (!head.empty()) {
-        if (char* real = realpath(head.c_str(), nullptr)) {
-            const std::string out = real + tail;
-            std::free(real);
-            return out;
-        }
+        if (const std::string real = vandel::posix::real_path(head); !real.empty()) return real + tail;
         size_t cut = head.find_last_of('/');
         if (cut == std::string::npos) break;
         tail = head.substr(cut) + tail;

@@ -2,6 +2,7 @@
 #include "tests/e2e/support/program.h"
 #include "tests/support/sandbox.h"
 #include "vandel/os_text.h"
+#include "vandel/posix/system_files.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -23,15 +24,9 @@ struct running_program::os_state {
 };
 
 std::wstring own_folder() {
-    // A link text that fills the buffer may have been cut: read it again with more room.
-    for (std::string buf(256, '\0');; buf.resize(buf.size() * 2)) {
-        const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n <= 0) return std::wstring();
-        if (static_cast<size_t>(n) < buf.size()) {
-            buf.resize(static_cast<size_t>(n));
-            return vandel::from_os_bytes(buf.substr(0, buf.find_last_of('/') + 1));
-        }
-    }
+    std::string path;
+    if (!vandel::posix::read_link("/proc/self/exe", path)) return std::wstring();
+    return vandel::from_os_bytes(path.substr(0, path.find_last_of('/') + 1));
 }
 
 running_program::running_program(const std::wstring& program, const std::vector<std::wstring>& args,
