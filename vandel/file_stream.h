@@ -12,8 +12,9 @@
 // Reading past the cache: a device stream (open_device), and a file stream opened with
 // open_no_buffering, read from the medium rather than from the system's cache. On Windows the
 // system does this (a raw device handle is not cached; an unbuffered file handle then needs
-// sector-aligned buffers, positions and counts). On POSIX each read first writes back and drops
-// the pages of its range from the cache, with no alignment needed; writes stay buffered.
+// sector-aligned buffers, positions and counts). On POSIX each read, direct or not, first writes
+// back and drops the pages of its range (and of the cache groups it touches) from the cache, with
+// no alignment needed; writes stay buffered.
 //
 // Direct transfers (open_direct, POSIX only): reads and writes move between the caller's buffer
 // and the medium without the system's cache (O_DIRECT), which pays in large requests. A transfer
