@@ -15,11 +15,10 @@ int load_table(const std::string& text, const std::wstring& current) {
     olvex::interlang& table = olvex::interlang::instance();
     table.clear();
     vandel::memory_stream s(text.data(), static_cast<int64_t>(text.size()));
-    table.begin_update();
+    olvex::interlang::update_scope update(table);
     int line = 0;
     const bool ok = table.parse_language_file(s, line);
     table.set_languages(current, L"en");
-    table.end_update();
     return ok ? 0 : line;
 }
 
@@ -28,9 +27,8 @@ std::wstring load_shipped_languages() {
     olvex::interlang& table = olvex::interlang::instance();
     table.clear();
     const std::wstring error = olvex::load_language_files(own_folder() + L"../zy-langs", table);
-    table.begin_update();
+    olvex::interlang::update_scope update(table);
     table.set_languages(L"en", L"en");
-    table.end_update();
     return error;
 }
 

@@ -600,11 +600,12 @@ TEST_F(WiperWidgetTest, WhenDoneListFitsItsLongestItem) {
         "KEY: SHUTDOWN_WIN_TITLE_PWROFF\nLANG: xx\nTEXT: Switch the whole computer off once the wipe is done\n";
     olvex::interlang& table = olvex::interlang::instance();
     vandel::memory_stream file(longer.data(), static_cast<int64_t>(longer.size()));
-    int line = 0;
-    table.begin_update();
-    ASSERT_TRUE(table.parse_language_file(file, line));
-    table.set_languages(L"xx", L"en");
-    table.end_update();
+    {
+        olvex::interlang::update_scope update(table);
+        int line = 0;
+        ASSERT_TRUE(table.parse_language_file(file, line));
+        table.set_languages(L"xx", L"en");
+    }
     QEvent change(QEvent::LanguageChange);
     QCoreApplication::sendEvent(&w, &change);
     ASSERT_EQ(combo->itemText(2).toStdString(), "Switch the whole computer off once the wipe is done");
