@@ -304,10 +304,9 @@ TEST_F(WiperWidgetTargets, NoKeyOnTheQuestionWipes) {
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape}) {
         SCOPED_TRACE(testing::Message() << "key " << key);
         ASSERT_EQ(w.start_job(olvex::job_volumes, volume_root), 0);
-        bool closed = false;
-        press_on_next_box(key, QMessageBox::Abort, &closed);
+        key_on_next_box press(key, QMessageBox::Abort);
         child<QPushButton>(w, "wipe_btn")->click();
-        EXPECT_TRUE(closed);
+        EXPECT_TRUE(press.closed);
         ASSERT_TRUE(reaches(w, olvex::state_aborted));
         EXPECT_TRUE(untouched(L"v.img"));
     }
