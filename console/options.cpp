@@ -185,9 +185,12 @@ int32_t parse_time_of_day(const std::string& text, int& zone, int32_t& offset) {
         else if (z.size() == 4 && all_digits(z)) z.insert(2, ":");
         if (z.size() != 5 || z[2] != ':') return -1;
         const int32_t h = field(z.substr(0, 2)), m = field(z.substr(3, 2));
-        if (h < 0 || m < 0 || m > 59 || h > (sign > 0 ? 14 : 12)) return -1;
+        if (h < 0 || m < 0 || m > 59) return -1;
+        // The bound holds for the whole offset: "-12:13" is past the last zone west.
+        const int32_t east = h * 3600 + m * 60;
+        if (east > (sign > 0 ? 14 : 12) * 3600) return -1;
         zone = zone_offset;
-        offset = sign * (h * 3600 + m * 60);
+        offset = sign * east;
     }
     return seconds;
 }

@@ -101,6 +101,14 @@ void interlang::end_update() {
     update_ended_.notify_all();
 }
 
+interlang::update_scope::~update_scope() {
+    try {
+        table_.end_update();
+    } catch (const std::logic_error&) {
+        // Ended already (clear() ends any update): nothing is left open.
+    }
+}
+
 std::wstring interlang::settled_language(const std::wstring& current, const std::wstring& primary) const {
     if (has_language_locked(current)) return current;
     if (has_language_locked(primary)) return primary;

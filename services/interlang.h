@@ -50,6 +50,20 @@ public:
     void end_update();
     // While loading: the current language (empty: the user locale's) and the primary one.
     void set_languages(const std::wstring& current, const std::wstring& primary);
+    // Holds an update open for its scope: begins it and ends it when it goes, also when a throw
+    // or a failed test assertion leaves early, since every other thread waits while it is open.
+    class update_scope {
+    public:
+        // Throws as begin_update does.
+        explicit update_scope(interlang& table) : table_(table) { table_.begin_update(); }
+        ~update_scope();
+        update_scope(const update_scope&) = delete;
+        update_scope& operator=(const update_scope&) = delete;
+
+    private:
+        interlang& table_;
+    };
+
     // begin_update, set_languages and end_update as one step that no reader sees half done.
     // Returns false, changing nothing, when the table is ready with the languages that step
     // would give. Throws logic_error "invalid state" when this thread is loading.

@@ -157,10 +157,10 @@ std::wstring zyapp::load_languages() {
 }
 
 void zyapp::set_language(const std::wstring& code) {
-    interlang& table = interlang::instance();
-    table.begin_update();
-    table.set_languages(code, L"en");
-    table.end_update();
+    {
+        interlang::update_scope update(interlang::instance());
+        interlang::instance().set_languages(code, L"en");
+    }
     if (translator_)
         QCoreApplication::removeTranslator(translator_.get());
     else

@@ -54,7 +54,8 @@ TEST(ConsoleOptions, RefusesImpossibleAndMalformedDates) {
                                L"2017-366", L"2017-000", L"1899-12-31", L"2017-5-012", L"2017-05-01T",
                                L"2017-05-01T10:60", L"2017-05-01T10:30:60", L"2017-05-01T10+15", L"2017-05-01T10-13",
                                L"2017-05-01T10+0560", L"2017-05-01T1", L"17-05-01", L"2017-05-1", L"+2017-05-01",
-                               L"2017-05-01x", L"", L"30", L"2weeks", L"2017-05-00", L"2017-00"})
+                               L"2017-05-01x", L"", L"30", L"2weeks", L"2017-05-00", L"2017-00",
+                               L"2023-12-13T20:23-12:13", L"2023-12-13T20:23+14:30"})
         EXPECT_EQ(olvex::parse_date_time(bad), -1) << bad;
 }
 
@@ -73,6 +74,42 @@ TEST(ConsoleOptions, TimeOfDayReportsItsZone) {
     EXPECT_EQ(offset, -12 * 3600);
     EXPECT_EQ(olvex::parse_time_of_day("10:3", zone, offset), -1);
     EXPECT_EQ(olvex::parse_time_of_day("1030Z5", zone, offset), -1);
+}
+
+// A zone offset lies within -12:00 .. +14:00 as a whole, minutes included.
+TEST(ConsoleOptions, ZoneOffsetsStayWithinTheZonesThereAre) {
+    const struct {
+        const char* text;
+        bool accepted;
+        int32_t offset;
+    } rows[] = {
+        {"07-12:00", true, -12 * 3600},
+        {"07-1200", true, -12 * 3600},
+        {"07-11:59", true, -(11 * 3600 + 59 * 60)},
+        {"07+14:00", true, 14 * 3600},
+        {"07+13:59", true, 13 * 3600 + 59 * 60},
+        {"07+05:30", true, 5 * 3600 + 30 * 60},
+        {"07-12:13", false, 0},
+        {"07-12:01", false, 0},
+        {"07-1201", false, 0},
+        {"07+14:30", false, 0},
+        {"07+14:01", false, 0},
+        {"07+1401", false, 0},
+        {"07-13", false, 0},
+        {"07+15", false, 0},
+    };
+    for (const auto& row : rows) {
+        int zone = -1;
+        int32_t offset = 1;
+        const int32_t seconds = olvex::parse_time_of_day(row.text, zone, offset);
+        if (!row.accepted) {
+            EXPECT_EQ(seconds, -1) << row.text;
+            continue;
+        }
+        EXPECT_EQ(seconds, 7 * 3600) << row.text;
+        EXPECT_EQ(zone, olvex::zone_offset) << row.text;
+        EXPECT_EQ(offset, row.offset) << row.text;
+    }
 }
 
 TEST(ConsoleOptions, NumbersOfOptionValues) {

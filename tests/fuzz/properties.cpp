@@ -127,12 +127,14 @@ std::vector<std::wstring> candidate_keys(const uint8_t* data, size_t size) {
 
 std::string check_language(const uint8_t* data, size_t size) {
     olvex::interlang table;
-    table.begin_update();
-    table.set_languages(L"en", L"en");
     memory_stream in(data, static_cast<int64_t>(size));
     int line = -2;
-    const bool ok = table.parse_language_file(in, line);
-    table.end_update();
+    bool ok = false;
+    {
+        olvex::interlang::update_scope update(table);
+        table.set_languages(L"en", L"en");
+        ok = table.parse_language_file(in, line);
+    }
     if (!ok && line < -1) return "a failed parse named line " + std::to_string(line);
     if (ok && in.remaining() != 0) return "a parse ended early yet succeeded";
 

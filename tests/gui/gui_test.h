@@ -7,7 +7,10 @@
 #include <QObject>
 #include <QUrl>
 
+class QTimer;
+
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace oblivar::test {
@@ -35,7 +38,9 @@ public:
 
 // Answers the next modal dialog that opens while the caller's modal call runs, keeping its title
 // and (for a message box) its text and buttons: a message box gets button when it has it and is
-// closed otherwise, any other dialog is closed. Arm it before the call.
+// closed otherwise, any other dialog is closed. Arm it before the call. It watches only while it
+// lives: one whose dialog never came answers nothing in a later call or test. A move takes the
+// results and a watch still going with it.
 struct message_box_answer {
     QString caption;
     QString text;
@@ -43,13 +48,35 @@ struct message_box_answer {
     QMessageBox::StandardButton button = QMessageBox::NoButton;
     int seen = 0;
 
+    message_box_answer();
+    message_box_answer(message_box_answer&& other);
+    message_box_answer& operator=(message_box_answer&& other);
+    ~message_box_answer();
+
     void arm();
+
+private:
+    void answer(QWidget* modal);
+    std::unique_ptr<QTimer> poll_;
 };
 
 // Presses key on the next modal message box where its keyboard focus is, as a user at the
 // keyboard would; closed tells whether the key closed the box. A box the key left open is closed
-// with its safe button, so the caller's modal call returns. Arm it before the call.
-void press_on_next_box(Qt::Key key, QMessageBox::StandardButton safe, bool* closed);
+// with its safe button, so the caller's modal call returns. Armed when made, before the call; it
+// watches only while it lives.
+class key_on_next_box {
+public:
+    key_on_next_box(Qt::Key key, QMessageBox::StandardButton safe);
+    ~key_on_next_box();
+    key_on_next_box(const key_on_next_box&) = delete;
+    key_on_next_box& operator=(const key_on_next_box&) = delete;
+
+    bool closed = false;
+    int seen = 0;
+
+private:
+    std::unique_ptr<QTimer> poll_;
+};
 
 // Records the addresses that QDesktopServices::openUrl hands it (install it with
 // QDesktopServices::setUrlHandler(scheme, &recorder, "open")): no browser starts in a test.

@@ -165,10 +165,9 @@ TEST_F(PageDialogTest, NoKeyOnThePowerOffQuestionEndsTheSession) {
         PageDialog d(nullptr);
         d.show();
         child<QRadioButton>(d, "once_rad")->click();
-        bool closed = false;
-        press_on_next_box(key, QMessageBox::No, &closed);
+        key_on_next_box press(key, QMessageBox::No);
         child<QPushButton>(d, "apply_btn")->click();
-        EXPECT_TRUE(closed) << "key " << key;
+        EXPECT_TRUE(press.closed) << "key " << key;
         EXPECT_TRUE(d.isVisible()) << "key " << key;
     }
     EXPECT_TRUE(session.calls.empty());

@@ -304,10 +304,9 @@ TEST_F(WiperWidgetTargets, NoKeyOnTheQuestionWipes) {
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape}) {
         SCOPED_TRACE(testing::Message() << "key " << key);
         ASSERT_EQ(w.start_job(olvex::job_volumes, volume_root), 0);
-        bool closed = false;
-        press_on_next_box(key, QMessageBox::Abort, &closed);
+        key_on_next_box press(key, QMessageBox::Abort);
         child<QPushButton>(w, "wipe_btn")->click();
-        EXPECT_TRUE(closed);
+        EXPECT_TRUE(press.closed);
         ASSERT_TRUE(reaches(w, olvex::state_aborted));
         EXPECT_TRUE(untouched(L"v.img"));
     }
@@ -600,11 +599,12 @@ TEST_F(WiperWidgetTest, WhenDoneListFitsItsLongestItem) {
         "KEY: SHUTDOWN_WIN_TITLE_PWROFF\nLANG: xx\nTEXT: Switch the whole computer off once the wipe is done\n";
     olvex::interlang& table = olvex::interlang::instance();
     vandel::memory_stream file(longer.data(), static_cast<int64_t>(longer.size()));
-    int line = 0;
-    table.begin_update();
-    ASSERT_TRUE(table.parse_language_file(file, line));
-    table.set_languages(L"xx", L"en");
-    table.end_update();
+    {
+        olvex::interlang::update_scope update(table);
+        int line = 0;
+        ASSERT_TRUE(table.parse_language_file(file, line));
+        table.set_languages(L"xx", L"en");
+    }
     QEvent change(QEvent::LanguageChange);
     QCoreApplication::sendEvent(&w, &change);
     ASSERT_EQ(combo->itemText(2).toStdString(), "Switch the whole computer off once the wipe is done");

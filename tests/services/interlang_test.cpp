@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -24,11 +26,9 @@ using namespace oblivar::test;
 // Parses text (UTF-8) into the table in its own update; returns the error line, 0 for success.
 int parse(interlang& table, const std::string& text) {
     vandel::memory_stream s(text.data(), static_cast<int64_t>(text.size()));
-    table.begin_update();
+    interlang::update_scope update(table);
     int line = 0;
-    const bool ok = table.parse_language_file(s, line);
-    table.end_update();
-    return ok ? 0 : line;
+    return table.parse_language_file(s, line) ? 0 : line;
 }
 
 TEST(interlang, grammar) {
@@ -281,6 +281,27 @@ TEST(interlang, several_threads) {
     EXPECT_EQ(failures.size(), 0u) << failures.front();
     EXPECT_EQ(t.translate(L"K3_199", L"en"), L"v");
     EXPECT_EQ(t.translate(L"K0_0", L"de"), L"w");
+}
+
+// An update left by a throw is ended on the way out: another thread's reader does not wait for
+// it forever.
+TEST(interlang, an_update_left_by_a_throw_ends) {
+    interlang t;
+    ASSERT_EQ(parse(t, "KEY: K\nLANG: en\nTEXT: k\n"), 0);
+    EXPECT_THROW(
+        {
+            interlang::update_scope update(t);
+            t.store_text(L"x");  // no working key: throws
+        },
+        std::logic_error);
+    auto reader = std::async(std::launch::async, [&t] { return t.translate(L"K", L"en"); });
+    if (reader.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        t.end_update();  // lets the reader go, so the test ends
+        reader.wait();
+        FAIL() << "the reader waited for an update nobody would end";
+    }
+    EXPECT_EQ(reader.get(), L"k");
+    EXPECT_EQ(t.state(), interlang::ready);
 }
 
 TEST(interlang, select_languages_changes_only_what_differs) {

@@ -29,17 +29,15 @@ protected:
                                    "KEY: CXT_HELP\nLANG: xx\nTEXT: --\n"
                                    "KEY: CXT_WIPE_DRIVE_TRASH\nLANG: xx\nTEXT: --\n";
         vandel::memory_stream s(hiding.data(), static_cast<int64_t>(hiding.size()));
-        t.begin_update();
+        interlang::update_scope update(t);
         int line = 0;
         ASSERT_TRUE(t.parse_language_file(s, line));
-        t.end_update();
     }
     void SetUp() override { use_language(L"en"); }
     static void use_language(const std::wstring& code) {
         interlang& t = interlang::instance();
-        t.begin_update();
+        interlang::update_scope update(t);
         t.set_languages(code, L"en");
-        t.end_update();
     }
 };
 
