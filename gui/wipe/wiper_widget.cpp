@@ -441,6 +441,12 @@ void WiperWidget::update_link_label(bool apply) {
     }
     setPalette(window);
     ui_->title_lab->setPalette(title);
+    // Some styles draw the speed button's drop-down arrow in the window-text colour, on the
+    // button's own face: a dark theme's light text would all but hide it there.
+    QPalette speed = window;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        speed.setColor(group, QPalette::WindowText, window.color(group, QPalette::ButtonText));
+    ui_->speed_btn->setPalette(speed);
     ui_->progress_bar->setStyleSheet(item(theme_progress_style));
     link_label_->set_link_color(item(theme_link));
     link_label_->set_visited_color(link_label_->link_color());

@@ -5,6 +5,7 @@
 #include "gui/shell/gui_resources.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
+#include "gui/shell/theme.h"
 #include "gui/shell/zyapp.h"
 #include "gui/shell/log_window.h"
 #include "gui/wipe/animator.h"
@@ -40,12 +41,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionToolButton>
 #include <QToolButton>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -645,6 +649,52 @@ TEST_F(WiperWidgetTest, FiguresShowOnlyWhatIsKnown) {
     w.show_status(status, olvex::state_done, false, L"/home/", false);
     EXPECT_EQ(bar->value(), 100);
     EXPECT_EQ(speed->text().toStdString(), "");
+}
+
+// The speed button's drop-down arrow stands out from the button's face on every theme: some
+// pixel of the arrow's part differs from that part's own background by at least 3:1, the least
+// contrast that a control's parts need to be seen.
+TEST_F(WiperWidgetTest, SpeedArrowIsVisibleOnEveryTheme) {
+    const int32_t was = settings().get_theme_color();
+    auto luminance = [](QRgb c) {
+        auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    for (int theme = 0; theme < olvex::theme_count; ++theme) {
+        SCOPED_TRACE(testing::Message() << "theme " << theme);
+        settings().set_theme_color(theme);
+        WiperWidget w;
+        w.show();
+        auto* button = child<QToolButton>(w, "speed_btn");
+        ASSERT_TRUE(wait_until([&] { return button->isVisible() && button->width() > 0; }));
+        QStyleOptionToolButton option;
+        option.initFrom(button);
+        option.subControls = QStyle::SC_ToolButton | QStyle::SC_ToolButtonMenu;
+        option.features = QStyleOptionToolButton::MenuButtonPopup | QStyleOptionToolButton::HasMenu;
+        const QRect part = button->style()->subControlRect(QStyle::CC_ToolButton, &option,
+                                                           QStyle::SC_ToolButtonMenu, button);
+        // Inside the part's frame, where only its face and its arrow are drawn.
+        const QRect inner = part.adjusted(3, 3, -3, -3);
+        ASSERT_TRUE(inner.isValid());
+        const QImage shot = button->grab().toImage();
+        std::map<QRgb, int> counts;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x) ++counts[shot.pixel(x, y)];
+        QRgb face = 0;
+        int most = 0;
+        for (const auto& [color, count] : counts)
+            if (count > most) most = count, face = color;
+        double best = 1;
+        for (const auto& entry : counts) {
+            const double a = luminance(entry.first), b = luminance(face);
+            best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+        }
+        EXPECT_GE(best, 3.0);
+    }
+    settings().set_theme_color(was);
 }
 
 // The when-done list and its box are as wide as their longest item, in the language shown, also
