@@ -595,12 +595,18 @@ TEST_F(ScreenGallery, JobWindowQuestionLocationsAndWhenDoneList) {
                                "Second account", "Archive"})
         long_path += QLatin1Char('/') + QLatin1String(folder);
     long_path += QStringLiteral("/statement-2023-12.pdf");
+    const QString long_name = QStringLiteral("/home/ann/Documents/Finance and payroll/Scanned letters from the bank/"
+                                             "Quarterly-payroll-summary-final-v3.xlsx");
     const struct {
         const char* name;
         QString path;
+        int32_t paths = 1;
     } locations[] = {{"job_window_location_short", QStringLiteral("/home/ann/Documents/tax-return-2023.pdf")},
-                     {"job_window_location_long", long_path}};
+                     {"job_window_location_long", long_path},
+                     {"job_window_location_long_name", long_name},
+                     {"job_window_location_long_name_list", long_name, 2}};
     for (const auto& l : locations) {
+        status.path_count = l.paths;
         w.show_status(status, olvex::state_waiting, false, olvex::from_qstring(l.path), true);
         QApplication::processEvents();
         save(w, QString::fromLatin1(l.name), false);
