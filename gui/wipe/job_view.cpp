@@ -7,6 +7,8 @@
 #include "vandel/eta_builder.h"
 #include "vandel/version.h"
 
+#include <algorithm>
+
 namespace olvex {
 
 bool job_view::busy(bool include_waiting) const {
@@ -68,6 +70,7 @@ bool update_job_view(job_view& view, const job_status& status, int32_t state, bo
 
     const type_captions& type = captions_of(view.job_type);
     view.location = job_title;
+    view.location_path = view.job_type == job_files ? job_title : std::wstring();
     // More than the one path the user chose, not the items found inside a chosen folder.
     if (view.job_type == job_files && status.path_count > 1 && !job_title.empty())
         view.location = tr_arg(L"WIPER_LOC_MULTI_ITEM_LAB", job_title);
@@ -112,6 +115,10 @@ bool update_job_view(job_view& view, const job_status& status, int32_t state, bo
         break;
     }
     if (paused) view.image = picture_paused;
+    if (state != state_wiping || paused)
+        view.speed_known = false;
+    else if (status.rate > 0)
+        view.speed_known = true;
     return view.state_changed;
 }
 
@@ -149,17 +156,111 @@ int job_progress_value(const job_status& status, int32_t state, int32_t job_type
     if (value > 90 && (state == state_wiping || state == state_removing) &&
         (job_type == job_files || job_type == job_recycler))
         --value;
+    // The total is an estimate (a free-space job may find more room than it was told): a full
+    // bar would say the job is over while it still works.
+    if (value > 99 && is_active_state(state)) value = 99;
     return static_cast<int>(value);
 }
 
-std::wstring job_time_left_text(vandel::eta_builder& words, int32_t state, int32_t eta_seconds) {
-    if (state != state_wiping || eta_seconds < 0) return std::wstring();
-    return words.build(eta_seconds, 2, true);
+int64_t job_time_left(const job_status& status) {
+    if (status.rate <= 0 || status.done_bytes >= status.work_bytes) return -1;
+    const uint64_t left = static_cast<uint64_t>(status.work_bytes) -
+                          static_cast<uint64_t>(std::max<int64_t>(status.done_bytes, 0));
+    const uint64_t rate = static_cast<uint64_t>(status.rate);
+    // Rounded up: a job with bytes still to write is never shown as having no time left.
+    return static_cast<int64_t>(left / rate + (left % rate != 0));
 }
 
-std::wstring job_speed_text(int32_t rate) {
-    if (rate < 0) return std::wstring();
+std::wstring job_time_left_text(vandel::eta_builder& words, int32_t state, int64_t seconds) {
+    if (state != state_wiping || seconds < 0) return std::wstring();
+    return words.build(seconds, 2, true);
+}
+
+std::wstring job_speed_text(int32_t rate, bool known) {
+    if (rate < 0 || !known) return std::wstring();
     return vandel::format_bytes<std::wstring>(static_cast<uint64_t>(rate)) + L" / sec";
+}
+
+namespace {
+
+const wchar_t ellipsis = L'\u2026';
+
+bool is_low_surrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Returns name with its middle cut to fit room, keeping its end from the last dot where that fits.
+std::wstring shorten_name(const std::wstring& name, int room, const text_width& width_of) {
+    const size_t dot = name.rfind(L'.');
+    const size_t extension = dot == std::wstring::npos || dot == 0 ? 0 : name.size() - dot;
+    auto cut = [&](size_t keep) {
+        const size_t tail = std::max((keep + 1) / 2, std::min(extension, keep));
+        size_t head = keep - tail;
+        size_t tail_start = name.size() - tail;
+        // Never half a character: a pair of surrogates stays together or goes together.
+        if (head > 0 && is_low_surrogate(name[head])) --head;
+        if (tail_start < name.size() && is_low_surrogate(name[tail_start])) ++tail_start;
+        return name.substr(0, head) + ellipsis + name.substr(tail_start);
+    };
+    // More units kept never draw narrower: the most that fit, by halving.
+    size_t low = 0, high = name.empty() ? 0 : name.size() - 1;
+    while (low < high) {
+        const size_t middle = (low + high + 1) / 2;
+        if (width_of(cut(middle)) <= room)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return cut(low);
+}
+
+}  // namespace
+
+std::wstring fit_path_text(const std::wstring& path, int room, const text_width& width_of, vandel::path_style style) {
+    if (width_of(path) <= room) return path;
+    auto separator = [&](size_t i) { return vandel::is_path_separator(path[i], style); };
+    // The name is the last part, with the separator that may end it.
+    size_t end = path.size();
+    while (end > 0 && separator(end - 1)) --end;
+    size_t start = end;
+    while (start > 0 && !separator(start - 1)) --start;
+    const std::wstring name = path.substr(start);
+    if (start > 0) {
+        const std::wstring tail = std::wstring(1, ellipsis) + path[start - 1] + name;
+        // The folders from the root on, whole ones only, as many as fit before the tail.
+        size_t lead = 0;
+        for (;;) {
+            size_t next = lead;
+            if (next == 0 && separator(0)) {
+                while (next < start && separator(next)) ++next;
+            } else {
+                while (next < start && !separator(next)) ++next;
+                while (next < start && separator(next)) ++next;
+            }
+            if (next >= start || width_of(path.substr(0, next) + tail) > room) break;
+            lead = next;
+        }
+        const std::wstring text = path.substr(0, lead) + tail;
+        if (width_of(text) <= room) return text;
+    }
+    if (width_of(name) <= room) return name;
+    return shorten_name(name, room, width_of);
+}
+
+std::wstring fit_location_text(const job_view& view, int room, const text_width& width_of, vandel::path_style style) {
+    const std::wstring& path = view.location_path;
+    const size_t at = path.empty() ? std::wstring::npos : view.location.find(path);
+    if (at == std::wstring::npos) return std::wstring();
+    if (width_of(view.location) <= room) return view.location;
+    const std::wstring before = view.location.substr(0, at);
+    const std::wstring after = view.location.substr(at + path.size());
+    // The joins may draw a little wider than their parts: narrow the path's room until all fits.
+    for (int path_room = room - width_of(before + after); path_room > 0;) {
+        const std::wstring text = before + fit_path_text(path, path_room, width_of, style) + after;
+        const int over = width_of(text) - room;
+        if (over <= 0) return text;
+        path_room -= over;
+    }
+    // The words alone don't fit.
+    return fit_path_text(view.location, room, width_of, style);
 }
 
 std::wstring job_total_text(const job_status& status, int32_t job_type) {

@@ -4,8 +4,10 @@
 // changes state, and the job a picker's answer asks for. Plain functions over the library's
 // texts, so tests call them without a window.
 #include "engine/job.h"
+#include "vandel/files.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,10 @@ struct job_view {
     int32_t state = state_idle;
     bool paused = false;
     int image = 0;
+    // A wipe measures its speed over its first second: until then a rate of 0 means unknown.
+    bool speed_known = false;
     std::wstring location;
+    std::wstring location_path;  // the path inside a files job's location, else empty
     std::wstring title;
     std::wstring detail;
     std::wstring confirm;
@@ -61,12 +66,30 @@ struct job_controls {
 job_controls job_view_controls(const job_view& view);
 
 // Returns the progress bar's value: processed x 100 / to process, truncated; 0 with nothing to
-// process; held at 99 above 90 while a files or recycle-bin job still has paths to remove.
+// process; one less above 90 while a files or recycle-bin job still has paths to remove; never
+// 100 while the job is active.
 int job_progress_value(const job_status& status, int32_t state, int32_t job_type);
+// Returns the seconds left at the status's rate, rounded up; -1 without a rate or with nothing
+// left to process.
+int64_t job_time_left(const job_status& status);
 // Returns the time-left text: set only while wiping with an estimate of at least one second.
-std::wstring job_time_left_text(vandel::eta_builder& words, int32_t state, int32_t eta_seconds);
-// Returns the speed text ("12.5 MB / sec"); empty without a rate.
-std::wstring job_speed_text(int32_t rate);
+std::wstring job_time_left_text(vandel::eta_builder& words, int32_t state, int64_t seconds);
+// Returns the speed text ("12.5 MB / sec"); empty without a rate or before it is known.
+std::wstring job_speed_text(int32_t rate, bool known);
+
+// How wide a text is drawn, in the caller's units.
+using text_width = std::function<int(const std::wstring&)>;
+// Returns path fitted to room: whole where it fits; else its last part (the file or last folder
+// name) whole after an ellipsis, led by the folders from the root on that still fit
+// ("/home/u/.../name"); where the name alone doesn't fit, the name with its middle cut and its
+// end (the extension) kept. Wider than room only when the ellipsis alone is.
+std::wstring fit_path_text(const std::wstring& path, int room, const text_width& width_of,
+                           vandel::path_style style = vandel::path_style::native);
+// Returns a files job's location fitted to room: the path by fit_path_text, the words around it
+// ("and more") whole; empty when the view holds no path to fit (other jobs are shortened by the
+// caller as plain text).
+std::wstring fit_location_text(const job_view& view, int room, const text_width& width_of,
+                               vandel::path_style style = vandel::path_style::native);
 // Returns the total text: size, "× passes" above one pass, and the folder and file counts of a
 // files job; empty for a size of 0.
 std::wstring job_total_text(const job_status& status, int32_t job_type);

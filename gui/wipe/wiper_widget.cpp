@@ -270,10 +270,12 @@ void WiperWidget::show_progress(const job_status& status, bool full) {
     bar->setTextVisible(true);
     bar->setValue(job_progress_value(status, view_.state, view_.job_type));
     const int64_t now = vandel::now_ms();
-    if (!full && now - last_labels_ms_ < 1000) return;
+    // A speed just learnt is shown at once: a short job may be over before the next second.
+    const bool speed_learnt = view_.speed_known && ui_->speed_lab->text().isEmpty();
+    if (!full && !speed_learnt && now - last_labels_ms_ < 1000) return;
     take_log_lines();
-    ui_->time_lab->setText(to_qstring(job_time_left_text(eta_, view_.state, status.eta_seconds)));
-    ui_->speed_lab->setText(to_qstring(job_speed_text(status.rate)));
+    ui_->time_lab->setText(to_qstring(job_time_left_text(eta_, view_.state, job_time_left(status))));
+    ui_->speed_lab->setText(to_qstring(job_speed_text(status.rate, view_.speed_known)));
     ui_->total_lab->setText(to_qstring(job_total_text(status, view_.job_type)));
     last_labels_ms_ = now;
 }
@@ -298,10 +300,13 @@ void WiperWidget::show_controls() {
 }
 
 void WiperWidget::show_location() {
-    // A long path keeps its start and its name; the tool tip holds it whole.
+    // A long path keeps its root and its name; the tool tip holds it whole.
     QLabel* label = ui_->loc_lab;
     const int room = label->contentsRect().width();
-    label->setText(label->fontMetrics().elidedText(label->toolTip(), Qt::ElideMiddle, room));
+    const QFontMetrics metrics = label->fontMetrics();
+    const std::wstring path = fit_location_text(
+        view_, room, [&metrics](const std::wstring& text) { return metrics.horizontalAdvance(to_qstring(text)); });
+    label->setText(path.empty() ? metrics.elidedText(label->toolTip(), Qt::ElideMiddle, room) : to_qstring(path));
 }
 
 bool WiperWidget::eventFilter(QObject* watched, QEvent* event) {
@@ -395,7 +400,7 @@ void WiperWidget::retranslate(bool with_form) {
         {
             const QSignalBlocker quiet(sd);
             sd->clear();
-            sd->addItem(QIcon(QStringLiteral(":/main/sd_none.png")), QString(), 0);
+            sd->addItem(QIcon(QStringLiteral(":/main/sd_none.png")), qtr(L"SHUTDOWN_NONE_ITEM"), 0);
             sd->addItem(QIcon(QStringLiteral(":/main/sd_logoff.png")), qtr(L"SHUTDOWN_WIN_TITLE_LOGOFF"), 1);
             sd->addItem(QIcon(QStringLiteral(":/main/sd_pwroff.png")), qtr(L"SHUTDOWN_WIN_TITLE_PWROFF"), 2);
             sd->setCurrentIndex(0);
@@ -436,6 +441,12 @@ void WiperWidget::update_link_label(bool apply) {
     }
     setPalette(window);
     ui_->title_lab->setPalette(title);
+    // Some styles draw the speed button's drop-down arrow in the window-text colour, on the
+    // button's own face: a dark theme's light text would all but hide it there.
+    QPalette speed = window;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        speed.setColor(group, QPalette::WindowText, window.color(group, QPalette::ButtonText));
+    ui_->speed_btn->setPalette(speed);
     ui_->progress_bar->setStyleSheet(item(theme_progress_style));
     link_label_->set_link_color(item(theme_link));
     link_label_->set_visited_color(link_label_->link_color());

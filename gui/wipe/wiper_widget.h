@@ -109,7 +109,8 @@ private:
     void on_speed_menu_triggered(QAction* act);
     void show_progress(const job_status& status, bool full);
     void show_controls();
-    // Shows the location whole where it fits the label, else shortened in the middle.
+    // Shows the location whole where it fits the label; else a files job's path keeps its name
+    // whole, and other texts are shortened in the middle.
     void show_location();
     void show_caption_change();
     // Keeps the shutdown combo and its list as wide as their longest item.

@@ -7,6 +7,7 @@
 #include "gui/wipe/drive_items.h"
 #include "services/settings.h"
 #include "tests/gui/gui_test.h"
+#include "vandel/convert.h"
 #include "vandel/eta_builder.h"
 
 #include <gtest/gtest.h>
@@ -197,7 +198,8 @@ TEST(JobFigures, ProgressValue) {
     };
     const row rows[] = {
         {1000, 950, state_wiping, job_files, 94},      {1000, 1000, state_removing, job_files, 99},
-        {1000, 1000, state_wiping, job_volumes, 100},  {1000, 1000, state_done, job_files, 100},
+        {1000, 1000, state_wiping, job_volumes, 99},   {1000, 1000, state_done, job_files, 100},
+        {1000, 1200, state_wiping, job_free_space, 99}, {1000, 1000, state_aborting, job_devices, 99},
         {1000, 900, state_wiping, job_files, 90},      {1000, 950, state_wiping, job_recycler, 94},
         {1000, 950, state_wiping, job_free_space, 95}, {0, 0, state_wiping, job_files, 0},
         {1000, 1500, state_done, job_volumes, 100},    {INT64_MAX, INT64_MAX / 2, state_wiping, job_devices, 50},
@@ -220,9 +222,132 @@ TEST(JobFigures, TimeLeftAndSpeed) {
     EXPECT_EQ(job_time_left_text(words, state_wiping, -1), L"");
     EXPECT_EQ(job_time_left_text(words, state_removing, 3900), L"");
     EXPECT_EQ(job_time_left_text(words, state_waiting, 3900), L"");
-    EXPECT_EQ(job_speed_text(-1), L"");
-    EXPECT_EQ(job_speed_text(0), L"0 bytes / sec");
-    EXPECT_EQ(job_speed_text(1536), L"1.5 KB / sec");
+    EXPECT_EQ(job_speed_text(-1, true), L"");
+    EXPECT_EQ(job_speed_text(0, false), L"");
+    EXPECT_EQ(job_speed_text(0, true), L"0 bytes / sec");  // a known speed that fell: a stall
+    EXPECT_EQ(job_speed_text(1536, true), L"1.5 KB / sec");
+}
+
+// The seconds left at the rate shown, rounded up: bytes still to write never read as no time.
+TEST(JobFigures, TimeLeftFromTheRate) {
+    struct row {
+        int32_t rate;
+        int64_t work, done, seconds;
+    };
+    const row rows[] = {
+        {100, 1000, 950, 1},  {100, 1000, 900, 1},          {100, 1000, 899, 2},  {100, 1000, 0, 10},
+        {100, 1000, 1000, -1}, {100, 1000, 1200, -1},       {0, 1000, 0, -1},     {-1, 1000, 0, -1},
+        {100, 1000, -5, 10},  {1, INT64_MAX, 0, INT64_MAX}, {INT32_MAX, INT64_MAX, INT64_MAX - 1, 1},
+    };
+    for (const row& r : rows) {
+        job_status s;
+        s.rate = r.rate;
+        s.work_bytes = r.work;
+        s.done_bytes = r.done;
+        EXPECT_EQ(job_time_left(s), r.seconds) << r.rate << " " << r.work << " " << r.done;
+    }
+}
+
+// The speed is known from the first rate above 0 of a wipe until it stops or pauses: a rate of 0
+// before it is the first second's, one after it a stall.
+TEST(JobFigures, SpeedIsKnownFromTheFirstRate) {
+    struct row {
+        int32_t state;
+        bool paused;
+        int32_t rate;
+        bool known;
+    };
+    const row steps[] = {
+        {state_waiting, false, -1, false}, {state_wiping, false, 0, false}, {state_wiping, false, 5, true},
+        {state_wiping, false, 0, true},    {state_wiping, true, 0, false},  {state_wiping, false, 0, false},
+        {state_wiping, false, 7, true},    {state_removing, false, -1, false}, {state_wiping, false, 0, false},
+    };
+    job_view v;
+    int step = 0;
+    for (const row& r : steps) {
+        job_status s = status_of(job_files);
+        s.rate = r.rate;
+        update_job_view(v, s, r.state, r.paused, L"");
+        EXPECT_EQ(v.speed_known, r.known) << "step " << step++;
+    }
+}
+
+// Every unit counts one: the shortened texts are exact, on both path styles.
+TEST(JobFigures, PathsKeepTheirNameWhole) {
+    const text_width units = [](const std::wstring& text) { return static_cast<int>(text.size()); };
+    const std::wstring name = L"Quarterly-payroll-summary-final-v3.xlsx";  // 39 units
+    const std::wstring posix = L"/home/u/Documents/Finance/" + name;
+    const std::wstring windows = L"C:\\Users\\ann\\Finance\\" + name;
+    using vandel::path_style;
+    struct row {
+        std::wstring path;
+        path_style style;
+        int room;
+        std::wstring shown;
+    };
+    const row rows[] = {
+        {posix, path_style::posix, 65, posix},
+        {posix, path_style::posix, 64, L"/home/u/Documents/\u2026/" + name},
+        {posix, path_style::posix, 59, L"/home/u/Documents/\u2026/" + name},
+        {posix, path_style::posix, 58, L"/home/u/\u2026/" + name},
+        {posix, path_style::posix, 48, L"/home/\u2026/" + name},
+        {posix, path_style::posix, 46, L"/\u2026/" + name},
+        {posix, path_style::posix, 41, L"\u2026/" + name},
+        {posix, path_style::posix, 40, name},
+        {posix, path_style::posix, 39, name},
+        // Only when the name alone doesn't fit is it cut, in its middle, keeping its extension.
+        {posix, path_style::posix, 15, L"Quarter\u2026v3.xlsx"},
+        {posix, path_style::posix, 6, L"\u2026.xlsx"},
+        {posix, path_style::posix, 1, L"\u2026"},
+        {windows, path_style::windows, 60, windows},
+        {windows, path_style::windows, 59, L"C:\\Users\\ann\\\u2026\\" + name},
+        {windows, path_style::windows, 53, L"C:\\Users\\\u2026\\" + name},
+        {windows, path_style::windows, 49, L"C:\\\u2026\\" + name},
+        {windows, path_style::windows, 43, L"\u2026\\" + name},
+        {L"\\\\server\\share\\Reports\\2023\\q4.txt", path_style::windows, 25, L"\\\\server\\share\\\u2026\\q4.txt"},
+        // A folder keeps its ending separator; on POSIX a backslash belongs to the name.
+        {L"/media/ann/BACKUP/Archive/2019/", path_style::posix, 17, L"/media/\u2026/2019/"},
+        {L"/home/u/notes\\2023\\plan.txt", path_style::posix, 24, L"/\u2026/notes\\2023\\plan.txt"},
+        {L"statement-for-2023.pdf", path_style::posix, 12, L"state\u202623.pdf"},
+    };
+    for (const row& r : rows) {
+        const std::wstring shown = fit_path_text(r.path, r.room, units, r.style);
+        EXPECT_EQ(shown, r.shown) << vandel::to_utf8(r.path, '?') << " in " << r.room << ": "
+                                  << vandel::to_utf8(shown, '?');
+        EXPECT_LE(units(shown), std::max(r.room, 1));
+    }
+    // A character outside the BMP is two units: a cut never leaves half of one.
+    const std::wstring smile = {0xD83D, 0xDE00};
+    const std::wstring odd = L"/a/" + smile + smile + smile + L"x" + smile + smile + smile + L".txt";
+    for (int room = 1; room <= units(odd); ++room) {
+        const std::wstring shown = fit_path_text(odd, room, units, path_style::posix);
+        EXPECT_LE(units(shown), std::max(room, 1));
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const bool high = shown[i] >= 0xD800 && shown[i] <= 0xDBFF, low = shown[i] >= 0xDC00 && shown[i] <= 0xDFFF;
+            EXPECT_FALSE(high && (i + 1 == shown.size() || shown[i + 1] < 0xDC00 || shown[i + 1] > 0xDFFF)) << room;
+            EXPECT_FALSE(low && (i == 0 || shown[i - 1] < 0xD800 || shown[i - 1] > 0xDBFF)) << room;
+        }
+    }
+}
+
+// A list's words ("and more") stay whole beside its shortened path; other jobs' texts are the
+// caller's to shorten.
+TEST_F(JobView, LocationOfAListKeepsItsWords) {
+    const text_width units = [](const std::wstring& text) { return static_cast<int>(text.size()); };
+    job_view v;
+    job_status s = status_of(job_files);
+    s.path_count = 2;
+    const std::wstring path = L"/home/u/Documents/report.pdf";
+    update_job_view(v, s, state_waiting, false, path);
+    const std::wstring words = L"WIPER_LOC_MULTI_ITEM_LAB ";
+    ASSERT_EQ(v.location, words + path);
+    EXPECT_EQ(fit_location_text(v, 60, units, vandel::path_style::posix), words + path);
+    EXPECT_EQ(fit_location_text(v, 45, units, vandel::path_style::posix), words + L"/home/u/\u2026/report.pdf");
+    EXPECT_EQ(fit_location_text(v, 38, units, vandel::path_style::posix), words + L"/\u2026/report.pdf");
+    EXPECT_EQ(fit_location_text(v, 37, units, vandel::path_style::posix), words + L"\u2026/report.pdf");
+    s.job_type = job_volumes;
+    update_job_view(v, s, state_waiting, false, L"Local Drive (/media/ann/BACKUP/)");
+    EXPECT_EQ(fit_location_text(v, 10, units, vandel::path_style::posix), L"");
 }
 
 TEST_F(JobView, TotalText) {

@@ -53,6 +53,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 using namespace oblivar::test;
@@ -510,6 +513,42 @@ TEST_F(ScreenGallery, JobWindowStates) {
     settings.set_theme_color(saved_theme);
 }
 
+// The speed button with its drop-down arrow and the when-done box, twice their size, on every
+// theme: one row each.
+TEST_F(ScreenGallery, JobWindowSpeedAndWhenDoneOnEveryTheme) {
+    olvex::settings& settings = olvex::zyapp::instance().settings();
+    const int saved_theme = settings.get_theme_color();
+    std::vector<QPixmap> rows;
+    for (int theme = 0; theme < olvex::theme_count; ++theme) {
+        settings.set_theme_color(theme);
+        olvex::WiperWidget w;
+        w.resize(604, 436);
+        w.show();
+        QApplication::processEvents();
+        const QPixmap all = w.grab();
+        const QRect speed = w.findChild<QToolButton*>(QStringLiteral("speed_btn"))->geometry();
+        const QRect when = w.findChild<QComboBox*>(QStringLiteral("shutdown_cmb"))->geometry();
+        QPixmap row(speed.width() + when.width() + 30, std::max(speed.height(), when.height()) + 20);
+        row.fill(w.palette().color(QPalette::Window));
+        QPainter p(&row);
+        p.drawPixmap(10, 10, all.copy(speed));
+        p.drawPixmap(speed.width() + 20, 10, all.copy(when));
+        p.end();
+        rows.push_back(row.scaled(row.size() * 2));
+        w.hide();
+    }
+    settings.set_theme_color(saved_theme);
+    int width = 0, height = 0;
+    for (const QPixmap& r : rows) width = std::max(width, r.width()), height += r.height();
+    QPixmap sheet(width, height);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    int y = 0;
+    for (const QPixmap& r : rows) p.drawPixmap(0, y, r), y += r.height();
+    p.end();
+    EXPECT_TRUE(sheet.save(folder_ + QStringLiteral("job_window_speed_and_when_done_themes.png")));
+}
+
 // The job window as a user meets a job: the question before a volume is wiped, a short and a
 // long location on the ready page, and the when-done list open.
 TEST_F(ScreenGallery, JobWindowQuestionLocationsAndWhenDoneList) {
@@ -556,12 +595,18 @@ TEST_F(ScreenGallery, JobWindowQuestionLocationsAndWhenDoneList) {
                                "Second account", "Archive"})
         long_path += QLatin1Char('/') + QLatin1String(folder);
     long_path += QStringLiteral("/statement-2023-12.pdf");
+    const QString long_name = QStringLiteral("/home/ann/Documents/Finance and payroll/Scanned letters from the bank/"
+                                             "Quarterly-payroll-summary-final-v3.xlsx");
     const struct {
         const char* name;
         QString path;
+        int32_t paths = 1;
     } locations[] = {{"job_window_location_short", QStringLiteral("/home/ann/Documents/tax-return-2023.pdf")},
-                     {"job_window_location_long", long_path}};
+                     {"job_window_location_long", long_path},
+                     {"job_window_location_long_name", long_name},
+                     {"job_window_location_long_name_list", long_name, 2}};
     for (const auto& l : locations) {
+        status.path_count = l.paths;
         w.show_status(status, olvex::state_waiting, false, olvex::from_qstring(l.path), true);
         QApplication::processEvents();
         save(w, QString::fromLatin1(l.name), false);

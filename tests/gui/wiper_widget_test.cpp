@@ -5,6 +5,7 @@
 #include "gui/shell/gui_resources.h"
 #include "gui/shell/qinterlang.h"
 #include "gui/shell/qt_text.h"
+#include "gui/shell/theme.h"
 #include "gui/shell/zyapp.h"
 #include "gui/shell/log_window.h"
 #include "gui/wipe/animator.h"
@@ -21,6 +22,7 @@
 #include "tests/support/sandbox.h"
 #include "tests/support/sandbox_trash.h"
 #include "engine/drives.h"
+#include "vandel/convert.h"
 #include "vandel/files.h"
 #include "vandel/lock_file.h"
 #include "vandel/memory_stream.h"
@@ -39,12 +41,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionToolButton>
 #include <QToolButton>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -564,6 +569,133 @@ TEST_F(WiperWidgetTest, LocationIsShortenedOnlyWhereItDoesNotFit) {
     EXPECT_TRUE(wait_until(fits)) << location->text().toStdString();
 }
 
+// A real long location as the user sees it: a name that fits the label alone is never cut, the
+// folders before it are, from the end; so in a list, beside its words that say more.
+TEST_F(WiperWidgetTest, LocationKeepsTheNameWhole) {
+    WiperWidget w;
+    w.resize(800, 436);
+    w.show();
+    QLabel* location = child<QLabel>(w, "loc_lab");
+    ASSERT_TRUE(wait_until([&] { return location->width() > 0; }));
+    const QString name = QStringLiteral("Quarterly-payroll-summary-final-v3.xlsx");
+    QString path = QStringLiteral("/home/ann");
+    for (const char* folder : {"Documents", "Finance and payroll", "Scanned letters from the bank", "Second account"})
+        path += QLatin1Char('/') + QLatin1String(folder);
+    path += QLatin1Char('/') + name;
+    const QString more = olvex::to_qstring(olvex::tr_arg(L"WIPER_LOC_MULTI_ITEM_LAB", olvex::from_qstring(path)));
+    const QString words = more.mid(more.indexOf(name) + name.size());
+    ASSERT_FALSE(words.isEmpty());
+    olvex::job_status status;
+    status.job_type = olvex::job_files;
+    for (int paths : {1, 2}) {
+        SCOPED_TRACE(testing::Message() << paths << " paths");
+        status.path_count = paths;
+        w.show_status(status, olvex::state_waiting, false, olvex::from_qstring(path), true);
+        QApplication::processEvents();
+        const QString shown = location->text();
+        const QString end = QLatin1Char('/') + name + (paths > 1 ? words : QString());
+        EXPECT_NE(shown, location->toolTip());
+        EXPECT_TRUE(shown.startsWith(QLatin1Char('/'))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026) + end)) << shown.toStdString() << " in " << location->width();
+        EXPECT_LE(location->fontMetrics().horizontalAdvance(shown), location->contentsRect().width());
+    }
+}
+
+// The figures say only what is known: no speed in a wipe's first second (its rate is not
+// measured yet), the time left as soon as there is a speed and a total, up to its last second;
+// the bar stays short of full until the job has ended.
+TEST_F(WiperWidgetTest, FiguresShowOnlyWhatIsKnown) {
+    manual_clock clock;
+    WiperWidget w;
+    QLabel* speed = child<QLabel>(w, "speed_lab");
+    QLabel* time = child<QLabel>(w, "time_lab");
+    QProgressBar* bar = child<QProgressBar>(w, "progress_bar");
+    const std::string one_second = "1 " + vandel::to_utf8(olvex::tr(L"MISC_SECOND_TEXT"), '?');
+    olvex::job_status status;
+    status.job_type = olvex::job_free_space;
+    status.total_bytes = status.work_bytes = 10 << 20;
+    status.done_bytes = 1 << 20;
+    status.rate = 0;  // the first second, as the engine reports it
+    status.eta_seconds = -1;
+    w.show_status(status, olvex::state_wiping, false, L"/home/", true);
+    EXPECT_EQ(speed->text().toStdString(), "");
+    EXPECT_EQ(time->text().toStdString(), "");
+
+    // Well inside the second the labels keep, a first speed: a job this short ends before the next.
+    clock.advance(200);
+    status.done_bytes = 9 << 20;
+    status.rate = 1 << 20;
+    status.eta_seconds = 1;
+    w.show_status(status, olvex::state_wiping, false, L"/home/", false);
+    EXPECT_EQ(speed->text().toStdString(), "1 MB / sec");
+    EXPECT_EQ(time->text().toStdString(), one_second);
+
+    // Less than a second's bytes left: the engine's own estimate reads 0, yet the job still works.
+    clock.advance(1000);
+    status.done_bytes = (10 << 20) - 1000;
+    status.eta_seconds = 0;
+    w.show_status(status, olvex::state_wiping, false, L"/home/", false);
+    EXPECT_EQ(time->text().toStdString(), one_second);
+
+    // The free space found is more than the total: the bar stays short of full until the end.
+    clock.advance(1000);
+    status.done_bytes = status.work_bytes = 12 << 20;
+    w.show_status(status, olvex::state_wiping, false, L"/home/", false);
+    EXPECT_EQ(bar->value(), 99);
+    EXPECT_EQ(time->text().toStdString(), "");
+    EXPECT_EQ(speed->text().toStdString(), "1 MB / sec");
+    status.rate = -1;
+    w.show_status(status, olvex::state_done, false, L"/home/", false);
+    EXPECT_EQ(bar->value(), 100);
+    EXPECT_EQ(speed->text().toStdString(), "");
+}
+
+// The speed button's drop-down arrow stands out from the button's face on every theme: some
+// pixel of the arrow's part differs from that part's own background by at least 3:1, the least
+// contrast that a control's parts need to be seen.
+TEST_F(WiperWidgetTest, SpeedArrowIsVisibleOnEveryTheme) {
+    const int32_t was = settings().get_theme_color();
+    auto luminance = [](QRgb c) {
+        auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    for (int theme = 0; theme < olvex::theme_count; ++theme) {
+        SCOPED_TRACE(testing::Message() << "theme " << theme);
+        settings().set_theme_color(theme);
+        WiperWidget w;
+        w.show();
+        auto* button = child<QToolButton>(w, "speed_btn");
+        ASSERT_TRUE(wait_until([&] { return button->isVisible() && button->width() > 0; }));
+        QStyleOptionToolButton option;
+        option.initFrom(button);
+        option.subControls = QStyle::SC_ToolButton | QStyle::SC_ToolButtonMenu;
+        option.features = QStyleOptionToolButton::MenuButtonPopup | QStyleOptionToolButton::HasMenu;
+        const QRect part = button->style()->subControlRect(QStyle::CC_ToolButton, &option,
+                                                           QStyle::SC_ToolButtonMenu, button);
+        // Inside the part's frame, where only its face and its arrow are drawn.
+        const QRect inner = part.adjusted(3, 3, -3, -3);
+        ASSERT_TRUE(inner.isValid());
+        const QImage shot = button->grab().toImage();
+        std::map<QRgb, int> counts;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x) ++counts[shot.pixel(x, y)];
+        QRgb face = 0;
+        int most = 0;
+        for (const auto& [color, count] : counts)
+            if (count > most) most = count, face = color;
+        double best = 1;
+        for (const auto& entry : counts) {
+            const double a = luminance(entry.first), b = luminance(face);
+            best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+        }
+        EXPECT_GE(best, 3.0);
+    }
+    settings().set_theme_color(was);
+}
+
 // The when-done list and its box are as wide as their longest item, in the language shown, also
 // at the window's least size and after a change to a language with longer texts.
 TEST_F(WiperWidgetTest, WhenDoneListFitsItsLongestItem) {
@@ -592,6 +724,11 @@ TEST_F(WiperWidgetTest, WhenDoneListFitsItsLongestItem) {
         combo->hidePopup();
         return room < need ? "list " + std::to_string(room) + " < " + std::to_string(need) : std::string();
     };
+    // Every item says what it does; none is a bare picture.
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(0), olvex::to_qstring(olvex::tr(L"SHUTDOWN_NONE_ITEM")));
+    for (int i = 0; i < combo->count(); ++i) EXPECT_FALSE(combo->itemText(i).isEmpty()) << i;
+    EXPECT_EQ(combo->currentText(), combo->itemText(0));
     EXPECT_EQ(cut_at_least_size(), "");
 
     const std::string longer =
