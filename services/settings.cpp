@@ -101,7 +101,12 @@ bool settings::open(int mode) {
             opened = file_store_->open(vandel::store_user_write, company, application);
         } catch (const std::exception&) {
         }
-        if (!opened) return false;
+        if (!opened) {
+            // What the user sets still holds until the program ends; close() says it was not saved.
+            store_ = std::make_unique<vandel::map_settings<std::wstring>>();
+            file_store_ = nullptr;
+            return false;
+        }
     }
     migrate();
     store_->set_modified(false);

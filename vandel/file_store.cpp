@@ -28,7 +28,15 @@ bool only_dots(const std::wstring& name) {
 
 bool base_folder(int mode, std::wstring& out) {
     const bool per_user = mode == store_user_read || mode == store_user_write;
-    return known_folder(per_user ? folder_app_data : folder_common_app_data, out);
+    const int kind = per_user ? folder_app_data : folder_common_app_data;
+    if (known_folder(kind, out)) return true;
+    // A new account may not have its configuration folder yet (Linux: ~/.config): a per-user
+    // store that writes makes it.
+    if (mode != store_user_write || !detail::system_folder(kind, out) || out.empty() || !create_directory(out)) {
+        out.clear();
+        return false;
+    }
+    return known_folder(kind, out);
 }
 
 enum class load_result { missing, empty, loaded, unreadable };

@@ -285,14 +285,26 @@ TEST_F(settings_test, unreadable_per_user_file_is_never_overwritten) {
     }
 }
 
+// A new account may lack its application-data folder (Linux: ~/.config): it is made. Where it
+// can't be, what the user sets holds until the program ends, and close() says it was not saved.
 TEST_F(settings_test, missing_application_data_folder) {
     sb.require_inside(user_);
     ASSERT_TRUE(vandel::remove_path(user_, false));
+    {
+        settings s;
+        EXPECT_TRUE(s.open(settings_per_user));
+        s.set_language(L"de");
+        EXPECT_TRUE(s.close());
+    }
+    EXPECT_TRUE(settings::has_file(settings_per_user));
+    ASSERT_TRUE(vandel::remove_path(user_, true));
+    write_bytes(user_, "a file where the folder's parent would be");  // nothing can be made under it
     settings s;
     EXPECT_FALSE(s.open(settings_per_user));
-    s.set_language(L"de");
-    EXPECT_EQ(s.get_language(), L"");
+    s.set_language(L"fr");
+    EXPECT_EQ(s.get_language(), L"fr");
     EXPECT_FALSE(s.close());
+    EXPECT_EQ(read_bytes(user_), "a file where the folder's parent would be");
 }
 
 // ---- Portable copies: run as a copy of this program in the sandbox ----
