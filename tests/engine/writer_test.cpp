@@ -434,19 +434,24 @@ TEST_F(WriterTest, FillModeWritesUntilTheDiskIsFullThenRunsThePassesOverIt) {
     oblivar::test::scoped_tmpfs fs(sb, sb.path(L"small"), 256);
     if (!fs.mounted()) GTEST_SKIP() << "no tmpfs here";
     std::wstring p = fs.path() + L"/fill";
-    olvex::file_writer w(olvex::writer_fill, 3);
-    ASSERT_EQ(w.open(p, 3 | verify_last, 0), 0);
-    EXPECT_EQ(w.size(), 0u);
-    run(w);
-    EXPECT_EQ(w.result(), 0);
-    EXPECT_EQ(w.mode(), olvex::writer_overwrite);
-    EXPECT_GT(w.size(), 128u * 1024);
-    EXPECT_LE(w.size(), 256u * 1024);
-    EXPECT_EQ(w.bytes_total(), 4 * w.size());
-    EXPECT_EQ(w.bytes_done(), w.bytes_total());
-    EXPECT_EQ(w.bad_verify_bytes(), 0u);
-    EXPECT_EQ(w.close(), 0);
-    EXPECT_EQ(w.result(), 0);
+    auto w = faulty(olvex::writer_fill, 3);
+    ASSERT_EQ(w->open(p, 3 | verify_last, 0), 0);
+    EXPECT_EQ(w->size(), 0u);
+    while (w->mode() == olvex::writer_fill && w->step(false)) {
+    }
+    // One request the disk cuts short, then halved ones down to a single block.
+    EXPECT_LE(fake->write_calls(), 12);
+    EXPECT_LE(fake->flush_calls(), 2);
+    run(*w);
+    EXPECT_EQ(w->result(), 0);
+    EXPECT_EQ(w->mode(), olvex::writer_overwrite);
+    EXPECT_GT(w->size(), 128u * 1024);
+    EXPECT_LE(w->size(), 256u * 1024);
+    EXPECT_EQ(w->bytes_total(), 4 * w->size());
+    EXPECT_EQ(w->bytes_done(), w->bytes_total());
+    EXPECT_EQ(w->bad_verify_bytes(), 0u);
+    EXPECT_EQ(w->close(), 0);
+    EXPECT_EQ(w->result(), 0);
     EXPECT_TRUE(oblivar::test::list_tree(fs.path()).empty());
 }
 
@@ -482,6 +487,60 @@ TEST_F(WriterTest, AFillEndsAtTheFileSizeLimitAsAtAFullDisk) {
     EXPECT_EQ(w.size(), 256u * 1024);
     EXPECT_EQ(w.bytes_done(), 2u * 256 * 1024);
     EXPECT_EQ(w.bad_verify_bytes(), 0u);
+}
+
+// A fill writes large requests until the disk is full, then halves them down to one block, so it
+// ends exactly where the room does (at a block's end where only a flush shows the end) in a few
+// requests. Only what is on the medium counts; nothing is written twice but what a refused flush
+// lost; the passes after it, and both verifications, cover exactly the filled length.
+TEST_F(WriterTest, AFillEndsAtTheEndOfTheRoomInFewRequests) {
+    oblivar::test::scoped_ramfs fs(sb, sb.path(L"ram"));
+    const int64_t mib = 1 << 20;
+    const struct {
+        const char* name;
+        bool cached;  // on a file system that refuses direct transfers
+        int64_t capacity;
+        bool at_flush;
+        int64_t filled;
+    } rows[] = {
+        {"full at a block's end", false, 10 * mib + 8192, false, 10 * mib + 8192},
+        {"full within a block", false, 10 * mib + 5000, false, 10 * mib + 5000},
+        {"cached, full within a block", true, 10 * mib + 5000, false, 10 * mib + 5000},
+        {"cached, full only at the flush", true, 10 * mib + 5000, true, 10 * mib + 4096},
+        {"cached, nothing but the flush's refusal", true, 5000, true, 4096},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::wstring p = r.cached && fs.mounted() ? fs.path() + L"/fill" : sb.path(L"fill");
+        auto w = faulty(olvex::writer_fill, -1);
+        fake->fill_up_at(r.capacity, r.at_flush);
+        ASSERT_EQ(w->open(p, 4 | olvex::verify_first | verify_last, 0), 0);  // random, verification, zeros, verification
+        if (fake->direct() == r.cached) {
+            w->reset();
+            continue;  // no such file system here
+        }
+        while (w->mode() == olvex::writer_fill && w->step(false)) {
+        }
+        EXPECT_LE(fake->write_calls(), 24);
+        const int64_t fill_writes = fake->bytes_written();
+        run(*w);
+        EXPECT_EQ(w->result(), 0);
+        EXPECT_EQ(w->mode(), olvex::writer_overwrite);
+        const uint64_t filled = static_cast<uint64_t>(r.filled);
+        EXPECT_EQ(w->size(), filled);
+        EXPECT_EQ(w->bytes_total(), 4 * filled);
+        EXPECT_EQ(w->bytes_done(), w->bytes_total());
+        EXPECT_EQ(w->bad_verify_bytes(), 0u);
+        EXPECT_FALSE(w->met_full_disk());
+        if (r.at_flush)
+            EXPECT_LE(fill_writes, r.filled + 8 * mib);  // the refused requests again, smaller
+        else
+            EXPECT_EQ(fill_writes, r.filled);
+        EXPECT_EQ(fake->bytes_written(), fill_writes + r.filled);
+        w->reset();
+        EXPECT_TRUE(read_bytes(p).substr(0, filled) == std::string(filled, '\0'));
+        vandel::remove_path(p, false);
+    }
 }
 
 TEST_F(WriterTest, AFillThatFailsForAnotherReasonFailsTheFile) {

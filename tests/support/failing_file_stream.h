@@ -32,8 +32,9 @@ public:
     // the bytes before the region.
     void fail_whole_transfers() { fail_whole_ = true; }
     // The disk holds no byte at or past capacity: a write stops there, short, and reports a full
-    // disk. With at_flush, as in a cache that allocates late, writes are taken whole and the flush
-    // is refused (disk full) while anything written since the last good flush lies past capacity.
+    // disk. With at_flush, as in a cache that allocates late, writes are taken whole and a flush
+    // is refused (disk full) when anything written since the flush before lies past capacity;
+    // as in the system's cache, what it refused is not tried again by the next flush.
     void fill_up_at(int64_t capacity, bool at_flush = false) {
         capacity_ = capacity;
         full_at_flush_ = at_flush;
@@ -46,7 +47,7 @@ public:
     int64_t write_calls() const { return write_calls_; }
     int64_t read_calls() const { return read_calls_; }
     int64_t flush_calls() const { return flush_calls_; }
-    // Bytes taken by writes in all, and since the last good flush.
+    // Bytes taken by writes in all, and since the last flush.
     int64_t bytes_written() const { return bytes_written_; }
     int64_t unflushed_bytes() const { return unflushed_; }
 
@@ -92,9 +93,8 @@ public:
         ++flush_calls_;
         if (on_flush) on_flush();
         full_ = full_at_flush_ && unflushed_end_ > capacity_;
-        if (full_ || fail_flushes_ || !file_stream::flush()) return false;
         unflushed_ = unflushed_end_ = 0;
-        return true;
+        return !full_ && !fail_flushes_ && file_stream::flush();
     }
 
 private:
