@@ -81,8 +81,8 @@ public:
     error_code close() override;
     // Writes or verifies one request: consecutive blocks of the pass gathered up to the pattern's
     // request, fewer where one request would keep a slow medium busy for long, and one block at a
-    // time over the range of a request that failed. A writer that is not active is left as it is
-    // (false).
+    // time over the range of a request that failed; a fill's requests halve as the disk fills,
+    // down to one block. A writer that is not active is left as it is (false).
     bool step(bool flush) override;
     std::wstring path() const override { return target_->path(); }
     uint32_t scheme() const override { return pattern_.scheme(); }
