@@ -206,7 +206,11 @@ bool base_writer::flush_works() const {
 
 bool base_writer::cached() const { return flush_works() && !target_->direct(); }
 
-bool base_writer::flush_due(uint64_t chunk) const {
+bool base_writer::flush_after(uint64_t chunk, bool asked, bool ends_pass, bool careful) const {
+    // A write-through file needs no flush; a device is flushed at the pass end.
+    if ((asked || ends_pass) && !(target_->flags() & vandel::open_write_through)) return true;
+    // The range of a failed request is retried as that request was written.
+    if (careful && careful_flush_) return true;
     if (!flush_works()) return false;
     // What the cache holds reaches the medium only at the flush, so on a cached stream the first
     // request is flushed at once: that flush shows what the medium takes, as a direct request does.
@@ -214,7 +218,7 @@ bool base_writer::flush_due(uint64_t chunk) const {
     return unflushed_ + chunk >= span;
 }
 
-void base_writer::after_write(uint64_t chunk, uint64_t got, int64_t took_ms, bool flushed, bool due, bool careful) {
+void base_writer::after_write(uint64_t chunk, uint64_t got, int64_t took_ms, bool flushed, bool careful) {
     const uint64_t moved = unflushed_ + got;  // what a flush of this step wrote back
     const auto span_for = [&](int64_t ms, uint64_t least) {
         const uint64_t span = moved * flush_ms / static_cast<uint64_t>(std::max<int64_t>(ms, 1));
@@ -233,8 +237,8 @@ void base_writer::after_write(uint64_t chunk, uint64_t got, int64_t took_ms, boo
     } else {
         // Direct flushes come by bytes, not by request size: they don't size requests, but the
         // next flush.
-        if (!careful && !flushed && !due) pace(chunk, took_ms);
-        if (due && flushed) span_for(took_ms, min_flush_span);
+        if (!careful && !flushed) pace(chunk, took_ms);
+        if (flushed) span_for(took_ms, min_flush_span);
     }
     unflushed_ = flushed ? 0 : moved;
     unflushed_ms_ = flushed ? 0 : unflushed_ms_ + took_ms;
@@ -243,7 +247,6 @@ void base_writer::after_write(uint64_t chunk, uint64_t got, int64_t took_ms, boo
 bool base_writer::pass_step(bool flush) {
     const uint64_t position = static_cast<uint64_t>(target_->position());
     const uint64_t left = size_ > position ? size_ - position : 0;
-    const bool write_through = target_->flags() & vandel::open_write_through;
     const bool verify = pattern_.is_verify_pass();
 
     // After a failed request its range is retried one block at a time, so a bad region is found
@@ -252,11 +255,8 @@ bool base_writer::pass_step(bool flush) {
     const uint64_t block_rest = bufgen::block_bytes - position % bufgen::block_bytes;
     uint64_t chunk = std::min(pattern_.remaining(), careful ? block_rest : request_limit_);
     if (chunk >= left) chunk = left;
-    const bool ends_pass = chunk == left;
     // A verification writes nothing: it neither flushes nor moves the span the writes go by.
-    const bool due = !verify && flush_due(chunk);
-    const bool flush_chunk =
-        !verify && (due || ((flush || ends_pass) && !write_through) || (careful && careful_flush_));
+    const bool flush_chunk = !verify && flush_after(chunk, flush, chunk == left, careful);
     const int64_t started = vandel::now_ms();
     uint64_t got;
     uint64_t mismatches = 0;
@@ -269,7 +269,7 @@ bool base_writer::pass_step(bool flush) {
     if (verify) {
         if (!careful) pace(chunk, took);
     } else {
-        after_write(chunk, got, took, flushed, due, careful);
+        after_write(chunk, got, took, flushed, careful);
     }
     if (got < chunk && chunk > block_rest) {
         careful_end_ = position + chunk;
@@ -296,8 +296,8 @@ bool base_writer::fill_step(bool flush) {
     const uint64_t chunk = std::min({room, request_limit_, fill_limit_});
     // Near the end, every request is flushed, so a refusal costs no more than that request.
     const bool near_end = fill_limit_ < bufgen::request_bytes;
-    const bool due = flush_due(chunk);
-    const bool flush_chunk = flush_works() && (due || flush || near_end || (hold && chunk == room));
+    const bool flush_chunk =
+        flush_works() && (near_end || (hold && chunk == room) || flush_after(chunk, flush, false, false));
     const int64_t started = vandel::now_ms();
     const uint64_t written =
         static_cast<uint64_t>(std::max<int64_t>(target_->write(pattern_.data() + held_, static_cast<int64_t>(chunk)), 0));
@@ -342,7 +342,7 @@ bool base_writer::fill_step(bool flush) {
         }
     }
     size_ = done_;
-    after_write(chunk, written, vandel::now_ms() - started, flushed, due, near_end);
+    after_write(chunk, written, vandel::now_ms() - started, flushed, near_end);
     if (refused) {
         unflushed_ = 0;
         unflushed_ms_ = 0;

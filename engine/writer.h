@@ -132,12 +132,13 @@ private:
     bool flush_works() const;
     // True when writes land in the system's cache, so that only a flush shows the medium's speed.
     bool cached() const;
-    // Whether a write of chunk bytes should end with a flush to keep the next flush short.
-    bool flush_due(uint64_t chunk) const;
+    // Whether a write of chunk bytes ends with a flush: asked by the engine, at the pass end, over
+    // a failed flushed request's range, or where the bytes since the last flush reach the span.
+    bool flush_after(uint64_t chunk, bool asked, bool ends_pass, bool careful) const;
     // Paces requests and flushes by a write step: chunk bytes asked, got written in took_ms,
-    // flushed when its flush put them (and all before) on the medium, due when the flush came by
-    // the span.
-    void after_write(uint64_t chunk, uint64_t got, int64_t took_ms, bool flushed, bool due, bool careful);
+    // flushed when its flush put them (and all before) on the medium; careful steps (a failed
+    // request's range, a fill near its end) size no requests.
+    void after_write(uint64_t chunk, uint64_t got, int64_t took_ms, bool flushed, bool careful);
     // Sizes the next requests by the time this one of bytes took; a step that looked fast only
     // because the cache took it may not grow them.
     void pace(uint64_t bytes, int64_t took_ms, bool may_grow = true);
