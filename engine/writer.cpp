@@ -411,8 +411,8 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
 void base_writer::pace(uint64_t bytes, int64_t took_ms, bool may_grow) {
     if (took_ms > 2 * request_ms) {
         // A slow medium: about what it takes in request_ms, a power of two of blocks. Requests
-        // never run past the end of the pattern's; from a block's start they divide it evenly,
-        // after a skip the last one before that end is shorter.
+        // never run past the end of the pattern's: from its start they divide it evenly, but
+        // after a skip, which may end anywhere, the one before that end is shorter.
         const uint64_t fit = bytes * static_cast<uint64_t>(request_ms) / static_cast<uint64_t>(took_ms);
         request_limit_ = bufgen::block_bytes;
         while (request_limit_ * 2 <= fit) request_limit_ *= 2;
