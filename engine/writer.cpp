@@ -22,6 +22,10 @@ constexpr uint64_t flush_ms = 40;
 constexpr uint64_t first_flush_span = 32 << 20;
 constexpr uint64_t min_flush_span = 16 << 20;
 constexpr uint64_t max_flush_span = 1 << 30;
+// While a fill runs its length is unknown: the pattern is given one the fill never reaches, so it
+// hands out whole requests. A pass's blocks don't depend on its length, so the passes after the
+// fill, given the length it found, write and verify the same bytes.
+constexpr uint64_t fill_pass_bytes = uint64_t(1) << 62;
 
 }  // namespace
 
@@ -113,7 +117,7 @@ error_code base_writer::open_with(uint32_t scheme_word, uint64_t size, const std
         default: size_ = static_cast<uint64_t>(target_->size()); break;
         }
         total_ = static_cast<uint64_t>(scheme_pass_count(scheme_word)) * size_;
-        pattern_.set_pass_bytes(size_);
+        pattern_.set_pass_bytes(mode_ == writer_fill ? fill_pass_bytes : size_);
         state_ = writer_active;
         result_ = 0;
         return 0;
@@ -137,10 +141,14 @@ void base_writer::reset() {
     skip_size_ = block_size_;
     skip_count_ = 0;
     request_limit_ = bufgen::request_bytes;
-    flush_span_ = first_flush_span;
+    flush_span_ = 0;
     careful_end_ = 0;
     careful_flush_ = false;
     unflushed_ = 0;
+    unflushed_ms_ = 0;
+    fill_limit_ = bufgen::request_bytes;
+    fill_flushed_ = 0;
+    held_ = 0;
 }
 
 error_code base_writer::close() {
@@ -153,11 +161,9 @@ error_code base_writer::close() {
 uint64_t base_writer::write_chunk(uint64_t n, bool flush) {
     n = std::min(n, pattern_.remaining());
     int64_t written = target_->write(pattern_.data(), static_cast<int64_t>(n));
-    // Filling until the disk is full is the fill's way to end; anywhere else a full disk is a fault.
-    if (static_cast<uint64_t>(std::max<int64_t>(written, 0)) < n && mode_ != writer_fill && target_->disk_full())
-        full_disk_ = true;
+    if (static_cast<uint64_t>(std::max<int64_t>(written, 0)) < n && target_->disk_full()) full_disk_ = true;
     if (flush && written > 0 && !target_->flush()) {
-        if (target_->disk_full() && mode_ != writer_fill) full_disk_ = true;
+        if (target_->disk_full()) full_disk_ = true;
         // Not known to be on the medium: treat the chunk as failed, and keep the stream in step
         // with the pattern so a skip starts where the chunk did.
         target_->seek(-written, vandel::seekable_stream::from_current);
@@ -190,32 +196,58 @@ uint64_t base_writer::next_skip(uint64_t left) {
 bool base_writer::step(bool flush) {
     // Stepping a writer that is not active must not turn a failed open into success.
     if (state_ != writer_active) return false;
+    return mode_ == writer_fill ? fill_step(flush) : pass_step(flush);
+}
+
+bool base_writer::flush_works() const {
+    const uint32_t flags = target_->flags();
+    return !(flags & vandel::open_write_through) || (flags & vandel::open_device);
+}
+
+bool base_writer::cached() const { return flush_works() && !target_->direct(); }
+
+bool base_writer::flush_after(uint64_t chunk, bool asked, bool ends_pass, bool careful) const {
+    // A write-through file needs no flush; a device is flushed at the pass end.
+    if ((asked || ends_pass) && !(target_->flags() & vandel::open_write_through)) return true;
+    // The range of a failed request is retried as that request was written.
+    if (careful && careful_flush_) return true;
+    if (!flush_works()) return false;
+    // What the cache holds reaches the medium only at the flush, so on a cached stream the first
+    // request is flushed at once: that flush shows what the medium takes, as a direct request does.
+    const uint64_t span = flush_span_ ? flush_span_ : cached() ? 0 : first_flush_span;
+    return unflushed_ + chunk >= span;
+}
+
+void base_writer::after_write(uint64_t chunk, uint64_t got, int64_t took_ms, bool flushed, bool careful) {
+    const uint64_t moved = unflushed_ + got;  // what a flush of this step wrote back
+    const auto span_for = [&](int64_t ms, uint64_t least) {
+        const uint64_t span = moved * flush_ms / static_cast<uint64_t>(std::max<int64_t>(ms, 1));
+        flush_span_ = std::min(std::max(span, least), max_flush_span);
+    };
+    if (cached()) {
+        // Writes into the cache look fast; the flush pays for them all. Requests and flushes are
+        // sized by what the flushed bytes took since the last flush, so a flushing step stays short.
+        if (flushed) {
+            const int64_t ms = unflushed_ms_ + took_ms;
+            if (!careful) pace(moved, ms);
+            span_for(ms, bufgen::block_bytes);
+        } else if (!careful) {
+            pace(chunk, took_ms, false);
+        }
+    } else {
+        // Direct flushes come by bytes, not by request size: they don't size requests, but the
+        // next flush.
+        if (!careful && !flushed) pace(chunk, took_ms);
+        if (flushed) span_for(took_ms, min_flush_span);
+    }
+    unflushed_ = flushed ? 0 : moved;
+    unflushed_ms_ = flushed ? 0 : unflushed_ms_ + took_ms;
+}
+
+bool base_writer::pass_step(bool flush) {
     const uint64_t position = static_cast<uint64_t>(target_->position());
     const uint64_t left = size_ > position ? size_ - position : 0;
-    const bool write_through = target_->flags() & vandel::open_write_through;
-    const bool flush_now = flush && !write_through;
     const bool verify = pattern_.is_verify_pass();
-
-    if (mode_ == writer_fill) {
-        // Every chunk is flushed, so a full disk shows at the chunk that met it.
-        uint64_t got = write_chunk(block_size_, !write_through);
-        pattern_.advance(got);
-        done_ += got;
-        size_ = done_;
-        if (got > 0) {
-            finish_chunk(true, false, left, false, false);
-        } else if (target_->disk_full()) {
-            // The free space is used up: the remaining passes run in place over what was filled.
-            mode_ = writer_overwrite;
-            total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * done_;
-            pattern_.set_pass_bytes(done_);
-            finish_chunk(true, true, left, false, false);
-        } else {
-            // There is no pass end to skip to: a failed fill fails the file.
-            set_state(writer_finished, err_failed);
-        }
-        return state_ == writer_active;
-    }
 
     // After a failed request its range is retried one block at a time, so a bad region is found
     // and skipped as finely as if every request had been a single block.
@@ -223,11 +255,8 @@ bool base_writer::step(bool flush) {
     const uint64_t block_rest = bufgen::block_bytes - position % bufgen::block_bytes;
     uint64_t chunk = std::min(pattern_.remaining(), careful ? block_rest : request_limit_);
     if (chunk >= left) chunk = left;
-    const bool ends_pass = chunk == left;
-    const bool flush_works = !write_through || (target_->flags() & vandel::open_device);
-    const bool flush_due = flush_works && target_->direct() && unflushed_ + chunk >= flush_span_;
-    const bool flush_chunk =
-        !verify && (flush_now || flush_due || (ends_pass && !write_through) || (careful && careful_flush_));
+    // A verification writes nothing: it neither flushes nor moves the span the writes go by.
+    const bool flush_chunk = !verify && flush_after(chunk, flush, chunk == left, careful);
     const int64_t started = vandel::now_ms();
     uint64_t got;
     uint64_t mismatches = 0;
@@ -236,11 +265,11 @@ bool base_writer::step(bool flush) {
     else
         got = write_chunk(chunk, flush_chunk);
     const int64_t took = vandel::now_ms() - started;
-    // Flushes come by bytes, not by request size: they don't size requests, but the next flush.
-    if (!careful && !flush_chunk) pace(chunk, took);
-    if (flush_due && got > 0) {
-        const uint64_t span = (unflushed_ + got) * flush_ms / static_cast<uint64_t>(std::max<int64_t>(took, 1));
-        flush_span_ = std::min(std::max(span, min_flush_span), max_flush_span);
+    const bool flushed = flush_chunk && got > 0;  // a failed flush gives 0
+    if (verify) {
+        if (!careful) pace(chunk, took);
+    } else {
+        after_write(chunk, got, took, flushed, careful);
     }
     if (got < chunk && chunk > block_rest) {
         careful_end_ = position + chunk;
@@ -250,12 +279,81 @@ bool base_writer::step(bool flush) {
     }
     bad_total_ += mismatches;
     bad_verify_ += mismatches;
-    const bool flushed = flush_chunk && got > 0;  // a failed flush gives 0
-    unflushed_ = flushed ? 0 : unflushed_ + got;
     done_ += got;
     const bool complete = got >= left;
     if (!complete) pattern_.advance(got);
     finish_chunk(got > 0 || left == 0, complete, left, verify, flushed);
+    return state_ == writer_active;
+}
+
+bool base_writer::fill_step(bool flush) {
+    // A write the cache took may still be refused for want of space when it is flushed (delayed
+    // allocation). Until its flush, a cached fill keeps its bytes at hand, in the pattern's
+    // request, to write them again in smaller requests: it flushes before it moves past that
+    // request. A direct write meets a full disk at once.
+    const bool hold = cached();
+    const uint64_t room = pattern_.remaining() - held_;
+    const uint64_t chunk = std::min({room, request_limit_, fill_limit_});
+    // Near the end, every request is flushed, so a refusal costs no more than that request.
+    const bool near_end = fill_limit_ < bufgen::request_bytes;
+    const bool flush_chunk =
+        flush_works() && (near_end || (hold && chunk == room) || flush_after(chunk, flush, false, false));
+    const int64_t started = vandel::now_ms();
+    const uint64_t written =
+        static_cast<uint64_t>(std::max<int64_t>(target_->write(pattern_.data() + held_, static_cast<int64_t>(chunk)), 0));
+    const bool full = written < chunk && target_->disk_full();
+    if (written < chunk && !full) {
+        // There is no pass end to skip to: a failed fill fails the file.
+        set_state(writer_finished, err_failed);
+        return false;
+    }
+    done_ += written;
+    if (hold)
+        held_ += written;
+    else
+        pattern_.advance(written);
+    const auto halved = [&](uint64_t bytes) { return std::max(block_size_, bytes / 2 / block_size_ * block_size_); };
+    // The end is met when a single block finds no room.
+    bool ends = full && chunk <= block_size_;
+    if (full) fill_limit_ = halved(chunk);
+    bool flushed = false, refused = false;
+    if ((flush_chunk || ends) && unflushed_ + written > 0 && flush_works()) {
+        if (target_->flush()) {
+            flushed = true;
+            pattern_.advance(held_);
+            held_ = 0;
+            fill_flushed_ = done_;
+        } else if (!target_->disk_full()) {
+            set_state(writer_finished, err_failed);
+            return false;
+        } else {
+            // Refused for want of space: what came after the last flush may not be on the medium.
+            // It is counted no more, and a cached fill writes it again in smaller requests.
+            refused = true;
+            const uint64_t lost = done_ - fill_flushed_;
+            done_ = fill_flushed_;
+            held_ = 0;
+            if (!target_->seek(static_cast<int64_t>(fill_flushed_), vandel::seekable_stream::from_start)) {
+                set_state(writer_finished, err_failed);
+                return false;
+            }
+            ends = !hold || lost <= block_size_;
+            fill_limit_ = halved(std::min(lost, fill_limit_));
+        }
+    }
+    size_ = done_;
+    after_write(chunk, written, vandel::now_ms() - started, flushed, near_end);
+    if (refused) {
+        unflushed_ = 0;
+        unflushed_ms_ = 0;
+    }
+    if (!ends) return true;
+    // The free space is used up: the remaining passes run in place over what was filled, all of
+    // it on the medium.
+    mode_ = writer_overwrite;
+    total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * done_;
+    pattern_.set_pass_bytes(done_);
+    finish_chunk(true, true, 0, false, true);
     return state_ == writer_active;
 }
 
@@ -294,16 +392,15 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
     // Every pass, the last one too, reaches the medium before the next begins or the job is
     // reported (a device is flushed here; a write-through file needs nothing). A pass whose
     // writes may not have reached the medium is no pass done.
-    const uint32_t flags = target_->flags();
-    const bool flush_is_real = !(flags & vandel::open_write_through) || (flags & vandel::open_device);
     // A chunk that ended the pass with its own flush has put the whole pass on the medium.
-    if (!flushed && !target_->flush() && flush_is_real && !verify) {
+    if (!flushed && !target_->flush() && flush_works() && !verify) {
         if (target_->disk_full()) full_disk_ = true;
         set_state(writer_finished, err_failed);
         return;
     }
     careful_end_ = 0;
     unflushed_ = 0;
+    unflushed_ms_ = 0;
     if (pattern_.set_pass(pattern_.pass() + 1)) {
         if (!target_->rewind()) set_state(writer_finished, err_failed);
     } else {
@@ -311,14 +408,15 @@ void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool ver
     }
 }
 
-void base_writer::pace(uint64_t bytes, int64_t took_ms) {
+void base_writer::pace(uint64_t bytes, int64_t took_ms, bool may_grow) {
     if (took_ms > 2 * request_ms) {
-        // A slow medium: about what it takes in request_ms, a power of two of blocks, so that
-        // requests still end where the pattern's do.
+        // A slow medium: about what it takes in request_ms, a power of two of blocks. Requests
+        // never run past the end of the pattern's: from its start they divide it evenly, but
+        // after a skip, which may end anywhere, the one before that end is shorter.
         const uint64_t fit = bytes * static_cast<uint64_t>(request_ms) / static_cast<uint64_t>(took_ms);
         request_limit_ = bufgen::block_bytes;
         while (request_limit_ * 2 <= fit) request_limit_ *= 2;
-    } else if (took_ms < request_ms / 2 && bytes >= request_limit_) {
+    } else if (may_grow && took_ms < request_ms / 2 && bytes >= request_limit_) {
         request_limit_ = std::min(request_limit_ * 2, bufgen::request_bytes);
     }
 }

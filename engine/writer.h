@@ -81,8 +81,8 @@ public:
     error_code close() override;
     // Writes or verifies one request: consecutive blocks of the pass gathered up to the pattern's
     // request, fewer where one request would keep a slow medium busy for long, and one block at a
-    // time over the range of a request that failed. A writer that is not active is left as it is
-    // (false).
+    // time over the range of a request that failed; a fill's requests halve as the disk fills,
+    // down to one block. A writer that is not active is left as it is (false).
     bool step(bool flush) override;
     std::wstring path() const override { return target_->path(); }
     uint32_t scheme() const override { return pattern_.scheme(); }
@@ -121,11 +121,27 @@ protected:
 
 private:
     uint32_t open_flags(uint32_t scheme_word) const;
+    // A step of a pass of known length; a step of the fill.
+    bool pass_step(bool flush);
+    bool fill_step(bool flush);
     // Ends the step's chunk: tolerance test and pass change; flushed tells that the chunk's own
     // flush succeeded.
     void finish_chunk(bool good, bool complete, uint64_t left, bool verify, bool flushed);
-    // Sizes the next requests by the time this one of bytes took.
-    void pace(uint64_t bytes, int64_t took_ms);
+    // True when a flush puts writes on the medium: false for a write-through file, whose writes
+    // are there already.
+    bool flush_works() const;
+    // True when writes land in the system's cache, so that only a flush shows the medium's speed.
+    bool cached() const;
+    // Whether a write of chunk bytes ends with a flush: asked by the engine, at the pass end, over
+    // a failed flushed request's range, or where the bytes since the last flush reach the span.
+    bool flush_after(uint64_t chunk, bool asked, bool ends_pass, bool careful) const;
+    // Paces requests and flushes by a write step: chunk bytes asked, got written in took_ms,
+    // flushed when its flush put them (and all before) on the medium; careful steps (a failed
+    // request's range, a fill near its end) size no requests.
+    void after_write(uint64_t chunk, uint64_t got, int64_t took_ms, bool flushed, bool careful);
+    // Sizes the next requests by the time this one of bytes took; a step that looked fast only
+    // because the cache took it may not grow them.
+    void pace(uint64_t bytes, int64_t took_ms, bool may_grow = true);
 
     std::unique_ptr<vandel::file_stream> target_;
     uint64_t size_ = 0;
@@ -141,7 +157,11 @@ private:
     uint64_t careful_end_ = 0;    // up to here the pass goes one block at a time (a request failed)
     bool careful_flush_ = false;  // and each block is flushed, as that request was
     uint64_t unflushed_ = 0;      // bytes written since the last flush
-    uint64_t flush_span_ = 0;     // direct writes between two flushes
+    int64_t unflushed_ms_ = 0;    // and the time their steps took
+    uint64_t flush_span_ = 0;     // bytes written between two flushes; 0 before the first measure
+    uint64_t fill_limit_ = bufgen::request_bytes;  // the fill's request, halved as the end nears
+    uint64_t fill_flushed_ = 0;   // the fill's bytes known to be on the medium
+    uint64_t held_ = 0;           // fill bytes written but not yet taken from the pattern
     double tolerance_ = 1.0;
     bool buffered_;
     bufgen pattern_;

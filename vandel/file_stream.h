@@ -139,7 +139,7 @@ public:
     bool direct() const { return direct_; }
     // True when the last write, seek, resize or flush failed for want of space: a full disk, an
     // exhausted quota, or a file at the largest size its file system (or the process) allows.
-    bool disk_full() const { return disk_full_; }
+    virtual bool disk_full() const { return disk_full_; }
     native_handle handle() const { return handle_; }
     std::wstring path() const { return path_; }
 

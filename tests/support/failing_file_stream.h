@@ -1,7 +1,8 @@
 #pragma once
 // A file stream over a real file whose medium misbehaves where a test says: writes or reads that
 // fail in given byte ranges (a bad region), bytes that read back changed (a decaying medium),
-// seeks that fail, and transfers that take time. Everything else goes to the file as usual.
+// seeks that fail, a disk that is full past a given size, and transfers and flushes that take
+// time. Everything else goes to the file as usual.
 #include "vandel/file_stream.h"
 
 #include <algorithm>
@@ -30,14 +31,27 @@ public:
     // A transfer that meets a bad region moves nothing at all, as a direct one does, rather than
     // the bytes before the region.
     void fail_whole_transfers() { fail_whole_ = true; }
-    // Called with the count before every read and write, and before every flush (a test's clock
-    // can take the time).
+    // The disk holds no byte at or past capacity: a write stops there, short, and reports a full
+    // disk. With at_flush, as in a cache that allocates late, writes are taken whole and a flush
+    // is refused (disk full) when anything written since the flush before lies past capacity;
+    // as in the system's cache, what it refused is not tried again by the next flush.
+    void fill_up_at(int64_t capacity, bool at_flush = false) {
+        capacity_ = capacity;
+        full_at_flush_ = at_flush;
+    }
+    // Called with the count before every read and write (a test's clock can take the time).
     std::function<void(int64_t count)> on_transfer;
+    // Called before every flush.
     std::function<void()> on_flush;
 
     int64_t write_calls() const { return write_calls_; }
     int64_t read_calls() const { return read_calls_; }
     int64_t flush_calls() const { return flush_calls_; }
+    // Bytes taken by writes in all, and since the last flush.
+    int64_t bytes_written() const { return bytes_written_; }
+    int64_t unflushed_bytes() const { return unflushed_; }
+
+    bool disk_full() const override { return full_ || file_stream::disk_full(); }
 
     int64_t read(void* buffer, int64_t count) override {
         ++read_calls_;
@@ -53,7 +67,20 @@ public:
     int64_t write(const void* buffer, int64_t count) override {
         ++write_calls_;
         if (on_transfer) on_transfer(count);
-        return file_stream::write(buffer, usable(bad_writes_, position(), count));
+        const int64_t start = position();
+        int64_t n = usable(bad_writes_, start, count);
+        full_ = false;
+        if (capacity_ >= 0 && !full_at_flush_ && start + n > capacity_) {
+            n = std::max<int64_t>(0, capacity_ - start);
+            full_ = true;
+        }
+        const int64_t written = file_stream::write(buffer, n);
+        if (written > 0) {
+            bytes_written_ += written;
+            unflushed_ += written;
+            unflushed_end_ = std::max(unflushed_end_, start + written);
+        }
+        return written;
     }
 
     bool seek(int64_t offset, int32_t origin) override {
@@ -65,7 +92,9 @@ public:
     bool flush() override {
         ++flush_calls_;
         if (on_flush) on_flush();
-        return !fail_flushes_ && file_stream::flush();
+        full_ = full_at_flush_ && unflushed_end_ > capacity_;
+        unflushed_ = unflushed_end_ = 0;
+        return !full_ && !fail_flushes_ && file_stream::flush();
     }
 
 private:
@@ -86,6 +115,12 @@ private:
     bool fail_rewinds_ = false;
     bool fail_flushes_ = false;
     bool fail_whole_ = false;
+    int64_t capacity_ = -1;
+    bool full_at_flush_ = false;
+    bool full_ = false;
+    int64_t bytes_written_ = 0;
+    int64_t unflushed_ = 0;
+    int64_t unflushed_end_ = 0;
     int64_t write_calls_ = 0;
     int64_t read_calls_ = 0;
     int64_t flush_calls_ = 0;
