@@ -5,6 +5,7 @@
 #include "ui_path_dialog.h"
 
 #include <QActionGroup>
+#include <QCompleter>
 #include <QCursor>
 #include <QFileSystemModel>
 #include <QKeyEvent>
@@ -32,7 +33,21 @@ PathDialog::PathDialog(QWidget* parent)
     view_menu_->addSeparator();
     view_menu_->addAction(ui_->show_hidden_action);
     ui_->view_btn->setMenu(view_menu_);
+    // The address box's own completion fills in the rest of a visited folder, ignoring case, and
+    // Enter would open that instead of what was typed. Visited folders are offered in a list the
+    // user picks from; what is typed is never changed.
+    auto* completer = new QCompleter(ui_->recent_cmb->model(), ui_->recent_cmb);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setCaseSensitivity(Qt::CaseSensitive);
+    ui_->recent_cmb->setCompleter(completer);
     connect(ui_->recent_cmb, &QComboBox::textActivated, this, &PathDialog::combo_select);
+    // Enter in the box, also while the list is open (where the dialog never sees the key).
+    connect(ui_->recent_cmb->lineEdit(), &QLineEdit::returnPressed, this, [this, completer] {
+        // An entry picked in the list arrives through textActivated.
+        const QAbstractItemView* list = completer->popup();
+        if (list->isVisible() && list->currentIndex().isValid()) return;
+        combo_select(ui_->recent_cmb->lineEdit()->text());
+    });
     if (!ui_->centre_widget->layout()) {
         auto* layout = new QVBoxLayout(ui_->centre_widget);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -258,8 +273,7 @@ void PathDialog::keyPressEvent(QKeyEvent* event) {
                 return;
             }
         } else if (box->hasFocus() || (box->lineEdit() && box->lineEdit()->hasFocus())) {
-            combo_select(box->currentText());
-            return;
+            return;  // the box took it: never OK
         }
     }
     QDialog::keyPressEvent(event);

@@ -131,13 +131,14 @@ protected:
         }
     }
     void type_address(const QString& text) {
-        QLineEdit* edit = child<QComboBox>("recent_cmb")->lineEdit();
+        QComboBox* box = child<QComboBox>("recent_cmb");
+        QLineEdit* edit = box->lineEdit();
         // A message box took the activation away: the user comes back to the picker.
         QApplication::setActiveWindow(&dlg);
         edit->setFocus();
         ASSERT_TRUE(edit->hasFocus());
         edit->setText(text);
-        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);  // the box holds the focus for its line edit
     }
 
     // U+00FC, U+00F1 and a blank: non-ASCII units travel unit for unit.
@@ -267,6 +268,57 @@ TEST_F(PathPicker, TypedAddresses) {
     type_address(QStringLiteral("other"));
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.current_folder(), path(L"docs/other"));
+}
+
+// Keys as the user types them into the address box: through whatever holds the keyboard (the
+// completion list while it is open), so Enter reaches what it would reach in a real window.
+TEST_F(PathPicker, EnterOpensExactlyWhatWasTyped) {
+    make_dirs(sb.path(L"a/medium_folder_name_ab"));
+    make_dirs(sb.path(L"Mixed"));
+    make_dirs(sb.path(L"mixed"));
+    write_bytes(sb.path(L"Mixed/only-here"), "m");
+    const bool cases_differ = !path_exists(sb.path(L"mixed/only-here"));
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    QLineEdit* edit = child<QComboBox>("recent_cmb")->lineEdit();
+    QWidget* const keyboard = nullptr;  // the open list, else the focus
+    auto type = [&](const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(keyboard, text);
+    };
+    auto native = [&](const std::wstring& rel) { return QDir::toNativeSeparators(path(rel)); };
+    const struct {
+        const wchar_t* visited;
+        const wchar_t* typed;
+        bool needs_cases;
+    } rows[] = {
+        {L"a/medium_folder_name_ab", L"a", false},  // a visited folder starts with what was typed
+        {L"Mixed", L"mixed", true},                  // one that differs only in case
+    };
+    for (const auto& r : rows) {
+        if (r.needs_cases && !cases_differ) continue;
+        SCOPED_TRACE(olvex::to_qstring(r.typed).toStdString());
+        ASSERT_TRUE(dlg.navigate(path(r.visited)));
+        ASSERT_TRUE(dlg.navigate(path(L"docs")));
+        message_box_answer answer;
+        answer.arm();
+        type(native(r.typed));
+        EXPECT_EQ(edit->text().toStdString(), native(r.typed).toStdString()) << "nothing is filled in beyond what was typed";
+        QTest::keyClick(keyboard, Qt::Key_Return);
+        EXPECT_EQ(dlg.current_folder().toStdString(), path(r.typed).toStdString());
+        EXPECT_EQ(answer.seen, 0);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "one Enter, even with the list open";
+    }
+    // A visited folder picked from the completion list is the one opened.
+    ASSERT_TRUE(dlg.navigate(path(L"docs")));
+    type(native(L"a/med"));
+    QTest::keyClick(keyboard, Qt::Key_Down);
+    QTest::keyClick(keyboard, Qt::Key_Return);
+    EXPECT_EQ(dlg.current_folder().toStdString(), path(L"a/medium_folder_name_ab").toStdString());
+    EXPECT_TRUE(dlg.isVisible());
 }
 
 TEST_F(PathPicker, HistoryButtonsAndAddressBox) {
