@@ -7,6 +7,7 @@
 #include <QActionGroup>
 #include <QCompleter>
 #include <QCursor>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace olvex {
 
@@ -185,13 +188,9 @@ void PathDialog::build_view() {
     ui_->centre_widget->layout()->addWidget(view);
     view_ = view;
     view->setModel(model_);
-    if (tree) {
-        tree->setColumnWidth(0, width() / 3);
-        // Size and type are short: the modification time gets the room.
-        tree->setColumnWidth(1, size_column_width(tree->fontMetrics()) + 12);
-        tree->setColumnWidth(2, tree->fontMetrics().horizontalAdvance(QStringLiteral("txt File")) + 16);
-    }
+    if (tree) tree->setColumnWidth(0, width() / 3);
     show_folder();
+    fit_columns();
     if (tree) {
         tree->sortByColumn(0, Qt::AscendingOrder);
         tree->setSortingEnabled(true);
@@ -202,6 +201,25 @@ void PathDialog::build_view() {
     connect(view, &QAbstractItemView::doubleClicked, this, &PathDialog::view_activate);
     connect(view, &QWidget::customContextMenuRequested, this, &PathDialog::context_menu_requested);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &PathDialog::select_changed);
+}
+
+void PathDialog::fit_columns() {
+    auto* tree = qobject_cast<QTreeView*>(view_);
+    if (!tree || !model_) return;
+    // Size, type and time are never cut: each column is as wide as its longest text in the
+    // font in use (which under Windows is not the one here), and only ever widens.
+    const QFontMetrics metrics = tree->fontMetrics();
+    const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1) + 4;
+    int type = 0;
+    // A folder's and a drive's type are the ones listed everywhere (for example "File Folder").
+    for (const QString& path : {QDir::rootPath(), QDir::homePath()})
+        type = std::max(type, metrics.horizontalAdvance(model_->iconProvider()->type(QFileInfo(path))));
+    const int least[] = {0, size_column_width(metrics) + margins, type + margins, 0};
+    for (int column = 1; column < 4; ++column) {
+        const int was = tree->columnWidth(column);
+        tree->resizeColumnToContents(column);  // the rows listed and the header
+        tree->setColumnWidth(column, std::max({was, least[column], tree->columnWidth(column)}));
+    }
 }
 
 QStringList PathDialog::selection() const {
@@ -225,6 +243,8 @@ void PathDialog::showEvent(QShowEvent* event) {
         model_->setResolveSymlinks(false);
         model_->setFilter(model_filter(filter_options_));
         model_->setRootPath(QString());
+        // What a folder holds arrives a moment after it is shown.
+        connect(model_, &QFileSystemModel::directoryLoaded, this, &PathDialog::fit_columns);
     }
     const QSize icons(icon_size_, icon_size_);
     for (QToolButton* b : {ui_->left_btn, ui_->right_btn, ui_->up_btn, ui_->root_btn, ui_->home_btn, ui_->view_btn})

@@ -82,6 +82,7 @@ private slots:
     void combo_select(const QString& text);
     void select_changed(const QItemSelection& sel, const QItemSelection& desel);
     void context_menu_requested(const QPoint& pos);
+    void fit_columns();
 
 private:
     void build_view();

@@ -13,16 +13,20 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -240,6 +244,45 @@ TEST_F(PathPicker, SizesReadAsEverywhereInTheProgram) {
     olvex::job_status one_file;
     one_file.total_bytes = 200000;
     EXPECT_EQ(olvex::job_total_text(one_file, olvex::job_volumes), L"195.3 KB");
+}
+
+// Size, type and time columns show their whole texts, measured in the view's own font: a long
+// extension's type, a folder's type (longer under Windows) and the headers.
+TEST_F(PathPicker, ColumnsFitTheirLongestText) {
+    write_bytes(sb.path(L"docs/notes.markdown"), "m");
+    write_bytes(sb.path(L"docs/old.backup-2023"), "b");
+    dlg.show();
+    auto* tree = qobject_cast<QTreeView*>(dlg.view());
+    ASSERT_NE(tree, nullptr);
+    const QFontMetrics metrics = tree->fontMetrics();
+    const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+    // The widest text of column among the rows listed, and of its header, in its font.
+    auto widest = [&](int column) {
+        int most = tree->header()->fontMetrics().horizontalAdvance(dlg.model()->headerData(column, Qt::Horizontal).toString());
+        const QModelIndex root = tree->rootIndex();
+        for (int row = 0; row < dlg.model()->rowCount(root); ++row)
+            most = std::max(most, metrics.horizontalAdvance(dlg.model()->index(row, column, root).data().toString()) + margins);
+        return most;
+    };
+    const struct {
+        const wchar_t* folder;  // null: the computer level
+        int rows;
+    } places[] = {{L"docs", 7}, {nullptr, 0}};
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.folder ? "docs" : "computer");
+        if (place.folder) {
+            open_folder(place.folder, place.rows);
+        } else {
+            ASSERT_TRUE(dlg.navigate(QString()));
+            ASSERT_TRUE(wait_until([&] { return dlg.model()->rowCount(QModelIndex()) > 0; }));
+        }
+        for (int column = 1; column < 4; ++column) {
+            // The texts arrive a moment after the rows: wait for them, then for the columns.
+            EXPECT_TRUE(wait_until([&] { return tree->columnWidth(column) >= widest(column); }))
+                << "column " << column << ": " << tree->columnWidth(column) << " < " << widest(column);
+        }
+    }
+    EXPECT_GE(tree->columnWidth(2), metrics.horizontalAdvance(QStringLiteral("markdown File")) + margins);
 }
 
 TEST_F(PathPicker, TypedAddresses) {
