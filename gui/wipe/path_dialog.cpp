@@ -9,11 +9,15 @@
 #include <QCursor>
 #include <QFileIconProvider>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -42,6 +46,8 @@ PathDialog::PathDialog(QWidget* parent)
     auto* completer = new QCompleter(ui_->recent_cmb->model(), ui_->recent_cmb);
     completer->setCompletionMode(QCompleter::PopupCompletion);
     completer->setCaseSensitivity(Qt::CaseSensitive);
+    // Visited folders often share a long start: the ends tell them apart.
+    completer->popup()->setTextElideMode(Qt::ElideMiddle);
     ui_->recent_cmb->setCompleter(completer);
     connect(ui_->recent_cmb, &QComboBox::textActivated, this, &PathDialog::combo_select);
     // Enter in the box, also while the list is open (where the dialog never sees the key).
@@ -188,7 +194,11 @@ void PathDialog::build_view() {
     ui_->centre_widget->layout()->addWidget(view);
     view_ = view;
     view->setModel(model_);
-    if (tree) tree->setColumnWidth(0, width() / 3);
+    if (tree) {
+        // The name takes what the other columns leave: they hold short texts that must be whole.
+        tree->header()->setStretchLastSection(false);
+        tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     show_folder();
     fit_columns();
     if (tree) {
@@ -214,12 +224,29 @@ void PathDialog::fit_columns() {
     // A folder's and a drive's type are the ones listed everywhere (for example "File Folder").
     for (const QString& path : {QDir::rootPath(), QDir::homePath()})
         type = std::max(type, metrics.horizontalAdvance(model_->iconProvider()->type(QFileInfo(path))));
-    const int least[] = {0, size_column_width(metrics) + margins, type + margins, 0};
+    // A time as the model writes it, with the widest digits and a two-digit day and hour.
+    const QString time = QLocale::system().toString(QDateTime(QDate(2000, 12, 28), QTime(20, 58, 58)), QLocale::ShortFormat);
+    const int least[] = {0, size_column_width(metrics) + margins, type + margins, metrics.horizontalAdvance(time) + margins};
     for (int column = 1; column < 4; ++column) {
         const int was = tree->columnWidth(column);
         tree->resizeColumnToContents(column);  // the rows listed and the header
         tree->setColumnWidth(column, std::max({was, least[column], tree->columnWidth(column)}));
     }
+}
+
+void PathDialog::fit_width() {
+    auto* tree = qobject_cast<QTreeView*>(view_);
+    if (!tree) return;
+    // Whole size, type and time columns leave the names a fair width on the first opening; the
+    // size the user gives the picker later is kept.
+    int needed = tree->fontMetrics().averageCharWidth() * 24 + 2 * tree->frameWidth() +
+                 tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    for (int column = 1; column < 4; ++column) needed += tree->columnWidth(column);
+    const QMargins margins = layout()->contentsMargins();
+    needed += margins.left() + margins.right();
+    const QScreen* on = screen();
+    if (on) needed = std::min(needed, on->availableGeometry().width() * 9 / 10);
+    if (needed > width()) resize(needed, height());
 }
 
 QStringList PathDialog::selection() const {
@@ -255,6 +282,8 @@ void PathDialog::showEvent(QShowEvent* event) {
     history_.add(current_);
     put_into_address_box(current_);
     build_view();
+    if (!opened_) fit_width();
+    opened_ = true;
     QDialog::showEvent(event);
     QTimer::singleShot(500, this, &PathDialog::kill_wait);
 }

@@ -18,6 +18,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -283,6 +284,8 @@ TEST_F(PathPicker, ColumnsFitTheirLongestText) {
         }
     }
     EXPECT_GE(tree->columnWidth(2), metrics.horizontalAdvance(QStringLiteral("markdown File")) + margins);
+    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible()) << "the name gives way, at the size the picker opens with";
+    EXPECT_GE(tree->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("bank statement.pdf"))) << "but not to nothing";
 }
 
 TEST_F(PathPicker, TypedAddresses) {
