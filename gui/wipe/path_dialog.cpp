@@ -7,14 +7,14 @@
 #include <QActionGroup>
 #include <QCompleter>
 #include <QCursor>
+#include <QDateTime>
 #include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLocale>
-#include <QDateTime>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -246,7 +246,9 @@ void PathDialog::fit_width() {
     needed += margins.left() + margins.right();
     const QScreen* on = screen();
     if (on) needed = std::min(needed, on->availableGeometry().width() * 9 / 10);
-    if (needed > width()) resize(needed, height());
+    if (needed <= width()) return;
+    resize(needed, height());
+    centre_on_parent(this);
 }
 
 QStringList PathDialog::selection() const {

@@ -335,6 +335,16 @@ TEST_F(PathPicker, EnterOpensExactlyWhatWasTyped) {
         QTest::keyClicks(keyboard, text);
     };
     auto native = [&](const std::wstring& rel) { return QDir::toNativeSeparators(path(rel)); };
+    // A "cannot find" box would hold Enter up: close any and count them.
+    int boxes = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            ++boxes;
+            box->close();
+        }
+    });
+    watch.start(5);
     const struct {
         const wchar_t* visited;
         const wchar_t* typed;
@@ -348,13 +358,11 @@ TEST_F(PathPicker, EnterOpensExactlyWhatWasTyped) {
         SCOPED_TRACE(olvex::to_qstring(r.typed).toStdString());
         ASSERT_TRUE(dlg.navigate(path(r.visited)));
         ASSERT_TRUE(dlg.navigate(path(L"docs")));
-        message_box_answer answer;
-        answer.arm();
         type(native(r.typed));
         EXPECT_EQ(edit->text().toStdString(), native(r.typed).toStdString()) << "nothing is filled in beyond what was typed";
         QTest::keyClick(keyboard, Qt::Key_Return);
         EXPECT_EQ(dlg.current_folder().toStdString(), path(r.typed).toStdString());
-        EXPECT_EQ(answer.seen, 0);
+        EXPECT_EQ(boxes, 0);
         EXPECT_TRUE(dlg.isVisible());
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "one Enter, even with the list open";
     }
