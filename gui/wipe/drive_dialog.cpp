@@ -114,18 +114,22 @@ void DriveDialog::set_option(int index, bool value) {
 }
 
 void DriveDialog::refresh(bool force) {
+    if (force) apply_icon_size();
     fill(force);
     if (!force) return;
     ui_->large_icons_action->setChecked(large_view_);
     ui_->small_icons_action->setChecked(!large_view_);
-    int size = large_view_ ? std::max(small_size_, large_size_) : small_size_;
-    if (size <= 0) size = 32;
-    ui_->list_widget->setIconSize(QSize(size, size));
     ui_->view_btn->setVisible(has_icons_ && small_size_ > 0 && small_size_ < large_size_);
     if (list_type_ != drive_list_none && refresh_timer_ == 0) refresh_timer_ = startTimer(2000, Qt::CoarseTimer);
 }
 
-bool DriveDialog::fill(bool force) {
+void DriveDialog::apply_icon_size() {
+    int size = large_view_ ? std::max(small_size_, large_size_) : small_size_;
+    if (size <= 0) size = 32;
+    ui_->list_widget->setIconSize(QSize(size, size));
+}
+
+bool DriveDialog::fill(bool force, const QStringList& ticked) {
     std::vector<drive_item> items;
     try {
         drive_rules rules;
@@ -143,10 +147,11 @@ bool DriveDialog::fill(bool force) {
     }
     if (!force && items == shown_) return false;
     clear_list();
-    for (const drive_item& item : items) add_item(item);
+    for (const drive_item& item : items) add_item(item, item.enabled && ticked.contains(to_qstring(item.data)));
     shown_ = std::move(items);
-    fit_width();
+    if (!keep_size_) fit_width();
     show_empty_text();
+    update_ok();
     return true;
 }
 
@@ -154,6 +159,36 @@ void DriveDialog::show_empty_text() {
     const wchar_t* key = ui_->list_widget->count() == 0 ? empty_list_key(list_type_, cached_elevation_type()) : nullptr;
     empty_label_->setText(key ? key_text(key) : QString());
     empty_label_->setVisible(key != nullptr);
+}
+
+QStringList DriveDialog::ticked() const {
+    QStringList ids;
+    for (int i = 0; i < ui_->list_widget->count(); ++i) {
+        const QListWidgetItem* item = ui_->list_widget->item(i);
+        if (item->checkState() == Qt::Checked) ids.append(item->data(Qt::UserRole).toString());
+    }
+    return ids;
+}
+
+void DriveDialog::switch_view(bool large) {
+    if (large == large_view_) return;
+    // A tick belongs to the entry as last listed: an entry that changed since loses its tick here
+    // as on any refresh, before the rest are carried over by identifier.
+    if (list_type_ != drive_list_none) fill(false);
+    const QStringList keep = ticked();
+    large_view_ = large;
+    apply_icon_size();
+    // The user's size stays: a view the user chose is no reason to widen the dialog.
+    keep_size_ = true;
+    const bool rebuilt = fill(true, keep);
+    keep_size_ = false;
+    if (!rebuilt) {
+        // The engine failed to list: the list stays, in the view it was in.
+        large_view_ = !large;
+        apply_icon_size();
+    }
+    ui_->large_icons_action->setChecked(large_view_);
+    ui_->small_icons_action->setChecked(!large_view_);
 }
 
 void DriveDialog::fit_width() {
@@ -173,7 +208,7 @@ void DriveDialog::fit_width() {
     move(centre - rect().center());
 }
 
-void DriveDialog::add_item(const drive_item& entry) {
+void DriveDialog::add_item(const drive_item& entry, bool checked) {
     QIcon icon(to_qstring(entry.icon));
     // The system's own volume or device is greyed, but its mark stays in colour.
     if (entry.system && !icon.isNull())
@@ -183,7 +218,7 @@ void DriveDialog::add_item(const drive_item& entry) {
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
     if (entry.enabled) flags |= Qt::ItemIsEnabled;
     item->setFlags(flags);
-    item->setCheckState(Qt::Unchecked);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
     item->setData(Qt::UserRole, to_qstring(entry.data));
     ui_->list_widget->addItem(item);
     if (!icon.isNull()) has_icons_ = true;
@@ -278,22 +313,11 @@ void DriveDialog::on_ok_btn_clicked() {
 
 void DriveDialog::on_cancel_btn_clicked() { reject(); }
 
-void DriveDialog::on_view_btn_clicked() {
-    large_view_ = !large_view_;
-    refresh(true);
-}
+void DriveDialog::on_view_btn_clicked() { switch_view(!large_view_); }
 
-void DriveDialog::on_small_icons_action_triggered() {
-    if (!large_view_) return;
-    large_view_ = false;
-    refresh(true);
-}
+void DriveDialog::on_small_icons_action_triggered() { switch_view(false); }
 
-void DriveDialog::on_large_icons_action_triggered() {
-    if (large_view_) return;
-    large_view_ = true;
-    refresh(true);
-}
+void DriveDialog::on_large_icons_action_triggered() { switch_view(true); }
 
 void DriveDialog::on_list_widget_itemChanged(QListWidgetItem* item) {
     if (item->checkState() == Qt::Checked && !may_check(item)) {

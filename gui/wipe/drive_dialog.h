@@ -99,12 +99,16 @@ private slots:
 private:
     // The list is filled a moment after the dialog appeared.
     void on_show_timer();
-    // Returns true when the list was rebuilt.
-    bool fill(bool force);
+    // Returns true when the list was rebuilt; ticked names the identifiers it ticks again.
+    bool fill(bool force, const QStringList& ticked = QStringList());
+    // Shows the list in the large (or small) view, keeping the ticks and the dialog's size.
+    void switch_view(bool large);
+    QStringList ticked() const;
+    void apply_icon_size();
     void fit_width();
     // Shows in an empty list why nothing is listed; hides that text otherwise.
     void show_empty_text();
-    void add_item(const drive_item& item);
+    void add_item(const drive_item& item, bool checked);
     void clear_list();
     void update_ok();
 
@@ -120,6 +124,7 @@ private:
     int large_size_ = 64;
     int list_type_ = drive_list_none;
     int refresh_timer_ = 0;
+    bool keep_size_ = false;
     QString drive_text_;
     QString volumes_text_;
     QString none_text_;

@@ -5,16 +5,24 @@
 #include "ui_path_dialog.h"
 
 #include <QActionGroup>
+#include <QCompleter>
 #include <QCursor>
+#include <QDateTime>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace olvex {
 
@@ -32,7 +40,23 @@ PathDialog::PathDialog(QWidget* parent)
     view_menu_->addSeparator();
     view_menu_->addAction(ui_->show_hidden_action);
     ui_->view_btn->setMenu(view_menu_);
+    // The address box's own completion fills in the rest of a visited folder, ignoring case, and
+    // Enter would open that instead of what was typed. Visited folders are offered in a list the
+    // user picks from; what is typed is never changed.
+    auto* completer = new QCompleter(ui_->recent_cmb->model(), ui_->recent_cmb);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setCaseSensitivity(Qt::CaseSensitive);
+    // Visited folders often share a long start: the ends tell them apart.
+    completer->popup()->setTextElideMode(Qt::ElideMiddle);
+    ui_->recent_cmb->setCompleter(completer);
     connect(ui_->recent_cmb, &QComboBox::textActivated, this, &PathDialog::combo_select);
+    // Enter in the box, also while the list is open (where the dialog never sees the key).
+    connect(ui_->recent_cmb->lineEdit(), &QLineEdit::returnPressed, this, [this, completer] {
+        // An entry picked in the list arrives through textActivated.
+        const QAbstractItemView* list = completer->popup();
+        if (list->isVisible() && list->currentIndex().isValid()) return;
+        combo_select(ui_->recent_cmb->lineEdit()->text());
+    });
     if (!ui_->centre_widget->layout()) {
         auto* layout = new QVBoxLayout(ui_->centre_widget);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -171,12 +195,12 @@ void PathDialog::build_view() {
     view_ = view;
     view->setModel(model_);
     if (tree) {
-        tree->setColumnWidth(0, width() / 3);
-        // Size and type are short: the modification time gets the room.
-        tree->setColumnWidth(1, size_column_width(tree->fontMetrics()) + 12);
-        tree->setColumnWidth(2, tree->fontMetrics().horizontalAdvance(QStringLiteral("txt File")) + 16);
+        // The name takes what the other columns leave: they hold short texts that must be whole.
+        tree->header()->setStretchLastSection(false);
+        tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     }
     show_folder();
+    fit_columns();
     if (tree) {
         tree->sortByColumn(0, Qt::AscendingOrder);
         tree->setSortingEnabled(true);
@@ -187,6 +211,44 @@ void PathDialog::build_view() {
     connect(view, &QAbstractItemView::doubleClicked, this, &PathDialog::view_activate);
     connect(view, &QWidget::customContextMenuRequested, this, &PathDialog::context_menu_requested);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &PathDialog::select_changed);
+}
+
+void PathDialog::fit_columns() {
+    auto* tree = qobject_cast<QTreeView*>(view_);
+    if (!tree || !model_) return;
+    // Size, type and time are never cut: each column is as wide as its longest text in the
+    // font in use (which under Windows is not the one here), and only ever widens.
+    const QFontMetrics metrics = tree->fontMetrics();
+    const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1) + 4;
+    int type = 0;
+    // A folder's and a drive's type are the ones listed everywhere (for example "File Folder").
+    for (const QString& path : {QDir::rootPath(), QDir::homePath()})
+        type = std::max(type, metrics.horizontalAdvance(model_->iconProvider()->type(QFileInfo(path))));
+    // A time as the model writes it, with the widest digits and a two-digit day and hour.
+    const QString time = QLocale::system().toString(QDateTime(QDate(2000, 12, 28), QTime(20, 58, 58)), QLocale::ShortFormat);
+    const int least[] = {0, size_column_width(metrics) + margins, type + margins, metrics.horizontalAdvance(time) + margins};
+    for (int column = 1; column < 4; ++column) {
+        const int was = tree->columnWidth(column);
+        tree->resizeColumnToContents(column);  // the rows listed and the header
+        tree->setColumnWidth(column, std::max({was, least[column], tree->columnWidth(column)}));
+    }
+}
+
+void PathDialog::fit_width() {
+    auto* tree = qobject_cast<QTreeView*>(view_);
+    if (!tree) return;
+    // Whole size, type and time columns leave the names a fair width on the first opening; the
+    // size the user gives the picker later is kept.
+    int needed = tree->fontMetrics().averageCharWidth() * 24 + 2 * tree->frameWidth() +
+                 tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree);
+    for (int column = 1; column < 4; ++column) needed += tree->columnWidth(column);
+    const QMargins margins = layout()->contentsMargins();
+    needed += margins.left() + margins.right();
+    const QScreen* on = screen();
+    if (on) needed = std::min(needed, on->availableGeometry().width() * 9 / 10);
+    if (needed <= width()) return;
+    resize(needed, height());
+    centre_on_parent(this);
 }
 
 QStringList PathDialog::selection() const {
@@ -210,6 +272,8 @@ void PathDialog::showEvent(QShowEvent* event) {
         model_->setResolveSymlinks(false);
         model_->setFilter(model_filter(filter_options_));
         model_->setRootPath(QString());
+        // What a folder holds arrives a moment after it is shown.
+        connect(model_, &QFileSystemModel::directoryLoaded, this, &PathDialog::fit_columns);
     }
     const QSize icons(icon_size_, icon_size_);
     for (QToolButton* b : {ui_->left_btn, ui_->right_btn, ui_->up_btn, ui_->root_btn, ui_->home_btn, ui_->view_btn})
@@ -220,6 +284,8 @@ void PathDialog::showEvent(QShowEvent* event) {
     history_.add(current_);
     put_into_address_box(current_);
     build_view();
+    if (!opened_) fit_width();
+    opened_ = true;
     QDialog::showEvent(event);
     QTimer::singleShot(500, this, &PathDialog::kill_wait);
 }
@@ -258,8 +324,7 @@ void PathDialog::keyPressEvent(QKeyEvent* event) {
                 return;
             }
         } else if (box->hasFocus() || (box->lineEdit() && box->lineEdit()->hasFocus())) {
-            combo_select(box->currentText());
-            return;
+            return;  // the box took it: never OK
         }
     }
     QDialog::keyPressEvent(event);

@@ -82,9 +82,11 @@ private slots:
     void combo_select(const QString& text);
     void select_changed(const QItemSelection& sel, const QItemSelection& desel);
     void context_menu_requested(const QPoint& pos);
+    void fit_columns();
 
 private:
     void build_view();
+    void fit_width();
     void show_folder();
     void show_history_entry();
     void put_into_address_box(const QString& folder);
@@ -102,6 +104,7 @@ private:
     int filter_options_ = 0x1E3;
     int mode_ = choose_files;
     bool details_ = true;
+    bool opened_ = false;
     QString saved_title_;
     QString computer_text_;
     QString not_found_caption_;

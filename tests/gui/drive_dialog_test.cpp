@@ -11,6 +11,7 @@
 #include "tests/gui/gui_test.h"
 #include "tests/support/image_targets.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -399,16 +400,50 @@ TEST_F(DrivePicker, RecycleBinsAndTheirElevationChoice) {
 #endif
 }
 
-TEST_F(DrivePicker, LargeViewRebuildsWithTwoLineTexts) {
+// The view is the user's to choose: switching it (both ways, by button or menu) rewrites the
+// texts but keeps the ticks and the size the user gave the dialog.
+TEST_F(DrivePicker, SwitchingTheViewKeepsTicksAndSize) {
     run(olvex::drive_list_volumes, QString(), [&] {
         tick(shown(stick));
-        EXPECT_EQ(list()->iconSize(), QSize(32, 32));
+        tick(shown(second));
+        // Narrower than the one-line texts want: what a view switch used to widen.
+        const QSize size(picker.minimumWidth() + 20, picker.height() + 30);
+        picker.resize(size);
+        ASSERT_EQ(picker.size(), size);
         EXPECT_TRUE(child<QToolButton>("view_btn")->isVisible());
-        child<QToolButton>("view_btn")->click();
-        EXPECT_EQ(list()->iconSize(), QSize(64, 64));
-        EXPECT_FALSE(ticked(shown(stick)));
-        EXPECT_TRUE(item_of(shown(stick))->text().contains(QLatin1Char('\n')));
+        const struct {
+            std::function<void()> press;
+            int icon;
+            bool two_lines;
+        } steps[] = {
+            {[&] { child<QToolButton>("view_btn")->click(); }, 64, true},
+            {[&] { child<QToolButton>("view_btn")->click(); }, 32, false},
+            {[&] { child<QAction>("large_icons_action")->trigger(); }, 64, true},
+            {[&] { child<QAction>("small_icons_action")->trigger(); }, 32, false},
+        };
+        for (const auto& step : steps) {
+            step.press();
+            SCOPED_TRACE(step.icon);
+            EXPECT_EQ(list()->iconSize(), QSize(step.icon, step.icon));
+            EXPECT_EQ(item_of(shown(stick))->text().contains(QLatin1Char('\n')), step.two_lines);
+            EXPECT_TRUE(ticked(shown(stick)) && ticked(shown(second)));
+            EXPECT_FALSE(ticked(shown(first)) || ticked(shown(sys)));
+            EXPECT_TRUE(ok()->isEnabled());
+            EXPECT_EQ(picker.size(), size);
+        }
     });
+    // A medium swapped since the last refresh: the switch lists it anew, its tick gone.
+    picker.set_option(ZyDrives::option_system_selectable, false);
+    const bool accepted = run(olvex::drive_list_devices, QString(), [&] {
+        tick(L"3");
+        tick(L"2");
+        t.swap_device_image(3, t.image(L"other.img", 65536));
+        child<QToolButton>("view_btn")->click();
+        EXPECT_TRUE(item_of(L"3")->text().startsWith(QStringLiteral("Device 3 (64 KB)")));
+        EXPECT_FALSE(ticked(L"3") || ticked(L"2"));
+        EXPECT_FALSE(ok()->isEnabled());
+    });
+    EXPECT_FALSE(accepted);
 }
 
 // A list with nothing to offer says why in its own place, once it has been filled, and only while

@@ -13,16 +13,21 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -131,13 +136,14 @@ protected:
         }
     }
     void type_address(const QString& text) {
-        QLineEdit* edit = child<QComboBox>("recent_cmb")->lineEdit();
+        QComboBox* box = child<QComboBox>("recent_cmb");
+        QLineEdit* edit = box->lineEdit();
         // A message box took the activation away: the user comes back to the picker.
         QApplication::setActiveWindow(&dlg);
         edit->setFocus();
         ASSERT_TRUE(edit->hasFocus());
         edit->setText(text);
-        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);  // the box holds the focus for its line edit
     }
 
     // U+00FC, U+00F1 and a blank: non-ASCII units travel unit for unit.
@@ -241,6 +247,47 @@ TEST_F(PathPicker, SizesReadAsEverywhereInTheProgram) {
     EXPECT_EQ(olvex::job_total_text(one_file, olvex::job_volumes), L"195.3 KB");
 }
 
+// Size, type and time columns show their whole texts, measured in the view's own font: a long
+// extension's type, a folder's type (longer under Windows) and the headers.
+TEST_F(PathPicker, ColumnsFitTheirLongestText) {
+    write_bytes(sb.path(L"docs/notes.markdown"), "m");
+    write_bytes(sb.path(L"docs/old.backup-2023"), "b");
+    dlg.show();
+    auto* tree = qobject_cast<QTreeView*>(dlg.view());
+    ASSERT_NE(tree, nullptr);
+    const QFontMetrics metrics = tree->fontMetrics();
+    const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+    // The widest text of column among the rows listed, and of its header, in its font.
+    auto widest = [&](int column) {
+        int most = tree->header()->fontMetrics().horizontalAdvance(dlg.model()->headerData(column, Qt::Horizontal).toString());
+        const QModelIndex root = tree->rootIndex();
+        for (int row = 0; row < dlg.model()->rowCount(root); ++row)
+            most = std::max(most, metrics.horizontalAdvance(dlg.model()->index(row, column, root).data().toString()) + margins);
+        return most;
+    };
+    const struct {
+        const wchar_t* folder;  // null: the computer level
+        int rows;
+    } places[] = {{L"docs", 7}, {nullptr, 0}};
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.folder ? "docs" : "computer");
+        if (place.folder) {
+            open_folder(place.folder, place.rows);
+        } else {
+            ASSERT_TRUE(dlg.navigate(QString()));
+            ASSERT_TRUE(wait_until([&] { return dlg.model()->rowCount(QModelIndex()) > 0; }));
+        }
+        for (int column = 1; column < 4; ++column) {
+            // The texts arrive a moment after the rows: wait for them, then for the columns.
+            EXPECT_TRUE(wait_until([&] { return tree->columnWidth(column) >= widest(column); }))
+                << "column " << column << ": " << tree->columnWidth(column) << " < " << widest(column);
+        }
+    }
+    EXPECT_GE(tree->columnWidth(2), metrics.horizontalAdvance(QStringLiteral("markdown File")) + margins);
+    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible()) << "the name gives way, at the size the picker opens with";
+    EXPECT_GE(tree->columnWidth(0), metrics.horizontalAdvance(QStringLiteral("bank statement.pdf"))) << "but not to nothing";
+}
+
 TEST_F(PathPicker, TypedAddresses) {
     dlg.show();
     open_folder(L"docs", 5);
@@ -267,6 +314,65 @@ TEST_F(PathPicker, TypedAddresses) {
     type_address(QStringLiteral("other"));
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.current_folder(), path(L"docs/other"));
+}
+
+// Keys as the user types them into the address box: through whatever holds the keyboard (the
+// completion list while it is open), so Enter reaches what it would reach in a real window.
+TEST_F(PathPicker, EnterOpensExactlyWhatWasTyped) {
+    make_dirs(sb.path(L"a/medium_folder_name_ab"));
+    make_dirs(sb.path(L"Mixed"));
+    make_dirs(sb.path(L"mixed"));
+    write_bytes(sb.path(L"Mixed/only-here"), "m");
+    const bool cases_differ = !path_exists(sb.path(L"mixed/only-here"));
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    QLineEdit* edit = child<QComboBox>("recent_cmb")->lineEdit();
+    QWidget* const keyboard = nullptr;  // the open list, else the focus
+    auto type = [&](const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(keyboard, text);
+    };
+    auto native = [&](const std::wstring& rel) { return QDir::toNativeSeparators(path(rel)); };
+    // A "cannot find" box would hold Enter up: close any and count them.
+    int boxes = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            ++boxes;
+            box->close();
+        }
+    });
+    watch.start(5);
+    const struct {
+        const wchar_t* visited;
+        const wchar_t* typed;
+        bool needs_cases;
+    } rows[] = {
+        {L"a/medium_folder_name_ab", L"a", false},  // a visited folder starts with what was typed
+        {L"Mixed", L"mixed", true},                  // one that differs only in case
+    };
+    for (const auto& r : rows) {
+        if (r.needs_cases && !cases_differ) continue;
+        SCOPED_TRACE(olvex::to_qstring(r.typed).toStdString());
+        ASSERT_TRUE(dlg.navigate(path(r.visited)));
+        ASSERT_TRUE(dlg.navigate(path(L"docs")));
+        type(native(r.typed));
+        EXPECT_EQ(edit->text().toStdString(), native(r.typed).toStdString()) << "nothing is filled in beyond what was typed";
+        QTest::keyClick(keyboard, Qt::Key_Return);
+        EXPECT_EQ(dlg.current_folder().toStdString(), path(r.typed).toStdString());
+        EXPECT_EQ(boxes, 0);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "one Enter, even with the list open";
+    }
+    // A visited folder picked from the completion list is the one opened.
+    ASSERT_TRUE(dlg.navigate(path(L"docs")));
+    type(native(L"a/med"));
+    QTest::keyClick(keyboard, Qt::Key_Down);
+    QTest::keyClick(keyboard, Qt::Key_Return);
+    EXPECT_EQ(dlg.current_folder().toStdString(), path(L"a/medium_folder_name_ab").toStdString());
+    EXPECT_TRUE(dlg.isVisible());
 }
 
 TEST_F(PathPicker, HistoryButtonsAndAddressBox) {

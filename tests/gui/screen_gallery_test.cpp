@@ -39,6 +39,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
@@ -50,6 +51,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QToolButton>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -188,7 +190,7 @@ TEST_F(ScreenGallery, PathPicker) {
     for (const wchar_t* folder : {L"Documents/Letters", L"Documents/Taxes 2023", L"Photos/Holiday", L"Downloads"})
         make_dirs(sb.path(folder));
     for (const wchar_t* file : {L"Documents/passport scan.png", L"Documents/bank statement.pdf", L"Documents/notes.txt",
-                                L"Documents/tax-return-2023.pdf"})
+                                L"Documents/tax-return-2023.pdf", L"Documents/letters.markdown"})
         write_bytes(sb.path(file), std::string(1500, 'x'));
     olvex::PathDialog picker(nullptr);
     picker.set_filter_options(0x1EF);
@@ -196,14 +198,39 @@ TEST_F(ScreenGallery, PathPicker) {
     picker.show();
     const QString folder = QDir::fromNativeSeparators(olvex::to_qstring(sb.path(L"Documents")));
     ASSERT_TRUE(picker.navigate(folder));
-    ASSERT_TRUE(wait_until([&] { return picker.model()->rowCount(picker.view()->rootIndex()) == 6; }));
+    ASSERT_TRUE(wait_until([&] { return picker.model()->rowCount(picker.view()->rootIndex()) == 7; }));
     for (const QString& name : {QStringLiteral("notes.txt"), QStringLiteral("Taxes 2023")})
         picker.view()->selectionModel()->select(picker.model()->index(folder + QLatin1Char('/') + name),
                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
     picker.setWindowTitle(olvex::to_qstring(olvex::tr(L"FSEL_FILES_TITLE")));
     save(picker, QStringLiteral("path_picker_details"), false);
+
+    // Typing into the address box lists the visited folders that start with it, below the box;
+    // the box keeps what was typed.
+    ASSERT_TRUE(picker.navigate(folder + QStringLiteral("/Taxes 2023")));
+    ASSERT_TRUE(picker.navigate(folder + QStringLiteral("/Letters")));
+    ASSERT_TRUE(picker.navigate(folder));
+    QApplication::setActiveWindow(&picker);
+    QLineEdit* edit = picker.findChild<QComboBox*>(QStringLiteral("recent_cmb"))->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, QDir::toNativeSeparators(folder + QStringLiteral("/")));
+    QWidget* list = QApplication::activePopupWidget();
+    ASSERT_NE(list, nullptr);
+    QApplication::processEvents();
+    const QRect frame = picker.frameGeometry().united(list->geometry());
+    QPixmap both(frame.size());
+    both.fill(Qt::white);
+    {
+        QPainter p(&both);
+        p.drawPixmap(picker.geometry().topLeft() - frame.topLeft(), picker.grab());
+        p.drawPixmap(list->geometry().topLeft() - frame.topLeft(), list->grab());
+    }
+    EXPECT_TRUE(both.save(folder_ + QStringLiteral("path_picker_address_list.png")));
+    list->hide();
+
     picker.findChild<QAction*>(QStringLiteral("show_icons_action"))->trigger();
-    ASSERT_TRUE(wait_until([&] { return picker.model()->rowCount(picker.view()->rootIndex()) == 6; }));
+    ASSERT_TRUE(wait_until([&] { return picker.model()->rowCount(picker.view()->rootIndex()) == 7; }));
     save(picker, QStringLiteral("path_picker_icons"));
 }
 
@@ -259,13 +286,14 @@ TEST_F(ScreenGallery, DrivePicker) {
         QTimer::singleShot(0, &picker, [&] {
             if (!wait_until([&] { return picker.refresh_timer_id() != 0 && picker.windowTitle() != olvex::to_qstring(olvex::tr(L"DDLG_WAIT_TEXT")); }))
                 return;
-            if (r.large) picker.findChild<QToolButton*>(QStringLiteral("view_btn"))->click();
             auto* list = picker.findChild<QListWidget*>(QStringLiteral("list_widget"));
             for (int i = 0; i < list->count(); ++i)
                 if (list->item(i)->flags() & Qt::ItemIsEnabled) {
                     list->item(i)->setCheckState(Qt::Checked);
                     break;
                 }
+            // Ticked first: the switch keeps the tick.
+            if (r.large) picker.findChild<QToolButton*>(QStringLiteral("view_btn"))->click();
             save(picker, QString::fromLatin1(r.name), false);
             saved = true;
             picker.reject();
