@@ -39,6 +39,23 @@ TEST(SystemFont, TheWantedFaceOrTheFirstSansSerifDrawnAsItself) {
     }
 }
 
+// A face that has every character and draws it; one without a glyph; blanks need no ink.
+TEST(SystemFont, DrawsEveryCharacterWantsAGlyphWithInkForEach) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    if (QFontInfo(font).family() != QStringLiteral("DejaVu Sans")) GTEST_SKIP() << "no DejaVu Sans here";
+    const struct {
+        QString text;
+        bool drawn;
+    } rows[] = {
+        {QStringLiteral("User Interface, Icon size: 1|l.\u00D7"), true},
+        {QStringLiteral(" \t"), true},
+        {QStringLiteral("A") + QChar(0x0378), false},  // no character at all
+        {QStringLiteral("I") + QChar(0xE000), false},  // private use: no face of ours has it
+    };
+    for (const auto& r : rows) EXPECT_EQ(olvex::draws_every_character(font, r.text), r.drawn) << r.text.toStdString();
+}
+
 #ifdef _WIN32
 // The usual sans-serif faces, in the order the program prefers them.
 const char* const usual_faces[] = {"Segoe UI", "Tahoma", "Microsoft Sans Serif", "Arial", "Liberation Sans", "DejaVu Sans"};

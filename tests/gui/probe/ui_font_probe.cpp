@@ -2,7 +2,8 @@
 // "name=value" line each: the application font's face (face), the face Qt really draws it with
 // (drawn), the system's UI face (system) and whether Qt draws that as itself (system_drawn, 1 or 0);
 // then, for every character of the language files in the folder given as the argument, those the
-// face lacks (missing) and those that put no ink where they are drawn (blank), as U+XXXX words.
+// face itself lacks (missing) and those that put no ink where they are drawn (blank), as U+XXXX
+// words.
 #include "gui/shell/qt_text.h"
 #include "gui/shell/system_font.h"
 #include "services/interlang.h"
@@ -15,6 +16,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <QSet>
 #include <QStringList>
 
@@ -88,9 +90,10 @@ int main(int argc, char** argv) {
     const QString folder = QApplication::arguments().value(1);
     const QString chars = folder.isEmpty() ? QString() : shipped_characters(folder);
     const QFontMetrics metrics(font);
+    const QRawFont face = QRawFont::fromFont(font);
     QString missing, blank;
     for (QChar c : chars) {
-        if (!metrics.inFont(c))
+        if (!metrics.inFont(c) || !face.supportsCharacter(c))
             missing += c;
         else if (!puts_ink(font, c))
             blank += c;
