@@ -58,15 +58,20 @@ QString pick_ui_face(const QString& wanted, const std::function<bool(const QStri
 void apply_system_ui_font() {
     const ui_font system = system_ui_font();
     if (system.face.isEmpty()) return;
-    QString ascii;
-    for (char16_t c = 0x21; c < 0x7F; ++c) ascii += QChar(c);
+    // The characters of prose, not every symbol: under Wine even DejaVu Sans loses its "|".
+    QString prose = QStringLiteral(".,:;!?'\"()[]-+*/=<>%&#@_$");
+    for (char16_t c = u'0'; c <= u'9'; ++c) prose += QChar(c);
+    for (char16_t c = u'A'; c <= u'Z'; ++c) {
+        prose += QChar(c);
+        prose += QChar(static_cast<char16_t>(c + 0x20));
+    }
     const auto usable = [&](const QString& face) {
         if (!draws_as_itself(face)) return false;
         QFont font(face);
         if (system.points > 0) font.setPointSizeF(system.points);
-        if (!draws_every_character(font, ascii)) return false;
+        if (!draws_every_character(font, prose)) return false;
         font.setBold(true);
-        return draws_every_character(font, ascii);
+        return draws_every_character(font, prose);
     };
     const QString face = pick_ui_face(system.face, usable);
     if (face.isEmpty()) return;

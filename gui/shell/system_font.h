@@ -36,8 +36,8 @@ bool draws_every_character(const QFont& font, const QString& text);
 QString pick_ui_face(const QString& wanted, const std::function<bool(const QString&)>& draws);
 
 // Makes the system's UI font the application's font: the face pick_ui_face gives with faces that
-// are drawn as themselves and draw every printable ASCII character, plain and bold, at the
-// system's size. Does nothing where the platform gives its UI font itself. Call once the
+// are drawn as themselves and draw every letter, digit and punctuation mark of ASCII prose, plain
+// and bold, at the system's size. Does nothing where the platform gives its UI font itself. Call once the
 // application object exists.
 void apply_system_ui_font();
 

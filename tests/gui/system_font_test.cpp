@@ -128,9 +128,11 @@ TEST(SystemFont, OnWindowsOwnPlatformTheTextsAreNeverAStandIn) {
     ASSERT_EQ(r.exit_code, 0) << r.output;
     const std::string face = r.values["face"];
     EXPECT_EQ(r.values["drawn"], face) << "drawn with the face asked for, not a stand-in";
-    if (r.values["system_drawn"] == "1") {
+    if (r.values["system_drawn"] == "1" && r.values["system_blank"].empty()) {
         EXPECT_EQ(face, r.values["system"]) << "the face the system draws its own texts with";
     } else {
+        // Under Wine: Liberation Sans at 11 pixels, whose capital I Qt draws without ink.
+        EXPECT_NE(face, r.values["system"]) << "drawn blank: " << r.values["system_blank"];
         EXPECT_NE(std::find(std::begin(usual_faces), std::end(usual_faces), face), std::end(usual_faces))
             << face << " is one of the usual sans-serif faces";
     }

@@ -1,9 +1,9 @@
 // Reports, on the system's own platform, the font that zygui's start gives its texts, one
 // "name=value" line each: the application font's face (face), the face Qt really draws it with
-// (drawn), the system's UI face (system) and whether Qt draws that as itself (system_drawn, 1 or 0);
-// then, for every character of the language files in the folder given as the argument, those the
-// face itself lacks (missing) and those that put no ink where they are drawn (blank), as U+XXXX
-// words.
+// (drawn), the system's UI face (system), whether Qt draws that as itself (system_drawn, 1 or 0)
+// and the shipped characters it draws blank at the system's size (system_blank); then, for every
+// character of the language files in the folder given as the argument, those the face itself
+// lacks (missing) and those that put no ink where they are drawn (blank), as U+XXXX words.
 #include "gui/shell/qt_text.h"
 #include "gui/shell/system_font.h"
 #include "services/interlang.h"
@@ -98,9 +98,16 @@ int main(int argc, char** argv) {
         else if (!puts_ink(font, c))
             blank += c;
     }
-    std::printf("face=%s\ndrawn=%s\nsystem=%s\nsystem_drawn=%d\ncharacters=%d\nmissing=%s\nblank=%s\n",
+    // The system's own face at its size: the characters it would draw blank.
+    QFont system_font(system.face);
+    if (system.points > 0) system_font.setPointSizeF(system.points);
+    QString system_blank;
+    for (QChar c : chars)
+        if (!system.face.isEmpty() && !puts_ink(system_font, c)) system_blank += c;
+    std::printf("face=%s\ndrawn=%s\nsystem=%s\nsystem_drawn=%d\nsystem_blank=%s\ncharacters=%d\nmissing=%s\nblank=%s\n",
                 font.family().toUtf8().constData(), QFontInfo(font).family().toUtf8().constData(),
                 system.face.toUtf8().constData(), olvex::draws_as_itself(system.face) ? 1 : 0,
-                static_cast<int>(chars.size()), units(missing).constData(), units(blank).constData());
+                units(system_blank).constData(), static_cast<int>(chars.size()), units(missing).constData(),
+                units(blank).constData());
     return 0;
 }
