@@ -2,6 +2,7 @@
 
 #include "engine/scheme.h"
 #include "gui/shell/folder_browser.h"
+#include "gui/shell/list_escape.h"
 #include "gui/shell/message_dialog.h"
 #include "gui/shell/qt_text.h"
 #include "gui/shell/web_pages.h"
@@ -140,6 +141,7 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     const int row = std::max(ui_->menu_chk->height(), ui_->menu_chk->sizeHint().height());
     ui_->check_list->setFixedHeight(7 * row + 14 * ui_->check_list->spacing() + 2 * ui_->check_list->frameWidth());
     ui_->page_tab->setCurrentIndex(0);
+    keep_escape_in_open_lists(this);
 
     refresh_texts(false);
 }

@@ -3,10 +3,14 @@
 // (Windows: Qt 5 asks for "MS Shell Dlg 2", which has no face of its own when the alias's
 // substitute is missing, as under Wine), Qt falls back to the first family it knows, a serif on
 // many systems. The program takes the face the system really draws its UI texts with instead,
-// or a sans-serif face that Qt has.
+// or a sans-serif face that Qt has, as long as Qt draws every character of it: under Wine, Qt's
+// GDI font engine loses glyphs whose ink lies outside the box GDI reports for them (Liberation
+// Sans at 11 pixels: a capital I without any ink).
 #include <QString>
 
 #include <functional>
+
+class QFont;
 
 namespace olvex {
 
@@ -23,12 +27,17 @@ ui_font system_ui_font();
 // Returns whether Qt draws text asked for in face with that face itself, not with a stand-in.
 bool draws_as_itself(const QString& face);
 
+// Returns whether every character of text but blanks has a glyph in font and, drawn alone in
+// font, puts ink on the page.
+bool draws_every_character(const QFont& font, const QString& text);
+
 // Returns wanted when draws says it is drawn as itself, else the first of the usual sans-serif
 // faces that is; empty when none is.
 QString pick_ui_face(const QString& wanted, const std::function<bool(const QString&)>& draws);
 
-// Makes the system's UI font the application's font (the face pick_ui_face gives with
-// draws_as_itself). Does nothing where the platform gives its UI font itself. Call once the
+// Makes the system's UI font the application's font: the face pick_ui_face gives with faces that
+// are drawn as themselves and draw every letter, digit and punctuation mark of ASCII prose, plain
+// and bold, at the system's size. Does nothing where the platform gives its UI font itself. Call once the
 // application object exists.
 void apply_system_ui_font();
 

@@ -10,6 +10,7 @@
 #include "vandel/file_store.h"
 #include "vandel/files.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -449,6 +451,42 @@ TEST_F(Options, LanguageCheckReportAndHelpPages) {
     ASSERT_EQ(recorder.opened.size(), 1);
     EXPECT_TRUE(recorder.opened[0].path().endsWith(QStringLiteral("user_guide/configuration.html")));
     EXPECT_TRUE(child<QLabel>(d, "lang_link")->text().contains(QStringLiteral("language_packs.html")));
+}
+
+// Escape on an open drop-down list closes that list only: the dialog stays, with what was changed
+// in it. Escape on the dialog itself still cancels it, keeping nothing.
+TEST_F(Options, EscapeOnAnOpenListClosesOnlyTheList) {
+    stored().set_sys_sounds(false);
+    ASSERT_TRUE(stored().close());
+    OptionsDialog d(nullptr);
+    d.show();
+    QApplication::setActiveWindow(&d);
+    child<QCheckBox>(d, "sound_chk")->setChecked(true);
+    auto* tabs = child<QTabWidget>(d, "page_tab");
+    int lists = 0;
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        tabs->setCurrentIndex(tab);
+        for (QComboBox* combo : tabs->widget(tab)->findChildren<QComboBox*>()) {
+            if (!combo->isVisible()) continue;
+            ++lists;
+            const std::string name = combo->objectName().toStdString();
+            const int before = combo->currentIndex();
+            combo->setFocus();
+            combo->showPopup();
+            ASSERT_TRUE(wait_until([] { return QApplication::activePopupWidget() != nullptr; })) << name;
+            // As the platform sends it: to the window that has the keyboard, the dialog's.
+            QTest::keyClick(d.windowHandle(), Qt::Key_Escape);
+            EXPECT_TRUE(wait_until([] { return QApplication::activePopupWidget() == nullptr; })) << name;
+            ASSERT_TRUE(d.isVisible()) << "Escape on the open list of " << name << " closed the dialog";
+            EXPECT_EQ(combo->currentIndex(), before) << name;
+        }
+    }
+    EXPECT_GE(lists, 5);
+    EXPECT_TRUE(child<QCheckBox>(d, "sound_chk")->isChecked());
+    QTest::keyClick(d.windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_FALSE(reread()->get_sys_sounds());
 }
 
 TEST_F(Options, StartUpShowsTheDialogAlone) {
