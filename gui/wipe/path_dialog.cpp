@@ -1,5 +1,6 @@
 #include "gui/wipe/path_dialog.h"
 
+#include "gui/shell/list_escape.h"
 #include "gui/shell/message_dialog.h"
 #include "gui/wipe/file_size_model.h"
 #include "ui_path_dialog.h"
@@ -49,6 +50,7 @@ PathDialog::PathDialog(QWidget* parent)
     // Visited folders often share a long start: the ends tell them apart.
     completer->popup()->setTextElideMode(Qt::ElideMiddle);
     ui_->recent_cmb->setCompleter(completer);
+    keep_escape_in_open_lists(this);
     connect(ui_->recent_cmb, &QComboBox::textActivated, this, &PathDialog::combo_select);
     // Enter in the box, also while the list is open (where the dialog never sees the key).
     connect(ui_->recent_cmb->lineEdit(), &QLineEdit::returnPressed, this, [this, completer] {

@@ -375,6 +375,25 @@ TEST_F(PathPicker, EnterOpensExactlyWhatWasTyped) {
     EXPECT_TRUE(dlg.isVisible());
 }
 
+// Escape on the open list of visited folders closes the list, not the picker.
+TEST_F(PathPicker, EscapeOnTheOpenListKeepsThePicker) {
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    ASSERT_TRUE(dlg.navigate(path(L"docs/sub")));
+    ASSERT_TRUE(dlg.navigate(path(L"docs")));
+    QComboBox* box = child<QComboBox>("recent_cmb");
+    ASSERT_GE(box->count(), 2);
+    box->setFocus();
+    box->showPopup();
+    ASSERT_TRUE(wait_until([] { return QApplication::activePopupWidget() != nullptr; }));
+    // As the platform sends it: to the window that has the keyboard, the picker's.
+    QTest::keyClick(dlg.windowHandle(), Qt::Key_Escape);
+    EXPECT_TRUE(wait_until([] { return QApplication::activePopupWidget() == nullptr; }));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.current_folder().toStdString(), path(L"docs").toStdString());
+}
+
 TEST_F(PathPicker, HistoryButtonsAndAddressBox) {
     dlg.show();
     QToolButton* back = child<QToolButton>("left_btn");
