@@ -4,6 +4,7 @@
 // the random bytes costs the pass nothing. Then the writer over many one-block files with scheme 1,
 // where nothing should be spent on helper threads.
 // Usage: bench_engine_random_pass [size in MiB (1024)] [rounds (5)] [folder (the temporary folder)]
+//                                 [small files (2000; 0 for none)]
 // The file and the small files live in a folder this program creates there and removes again.
 #include "bench/bench_common.h"
 #include "engine/file_writer.h"
@@ -58,8 +59,9 @@ double load() {
 int main(int argc, char** argv) {
     const int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
-    if (mib <= 0 || rounds <= 0) {
-        std::fprintf(stderr, "usage: %s [size in MiB] [rounds] [folder]\n", argv[0]);
+    const int small_files = argc > 4 ? std::atoi(argv[4]) : 2000;
+    if (mib <= 0 || rounds <= 0 || small_files < 0) {
+        std::fprintf(stderr, "usage: %s [size in MiB] [rounds] [folder] [small files]\n", argv[0]);
         return 2;
     }
     std::wstring folder;
@@ -72,7 +74,7 @@ int main(int argc, char** argv) {
     if (folder.empty()) return 1;
     const std::vector<std::wstring> big = {folder + L"/big.bin"};
     std::vector<std::wstring> small;
-    for (int i = 0; i < 2000; ++i) small.push_back(folder + L"/s" + std::to_wstring(i));
+    for (int i = 0; i < small_files; ++i) small.push_back(folder + L"/s" + std::to_wstring(i));
     bool made = make_file(big[0], mib << 20);
     for (size_t i = 0; made && i < small.size(); ++i) made = make_file(small[i], 1024 * (1 + static_cast<int64_t>(i % 8)));
     if (!made) {
@@ -87,10 +89,15 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r) {
         zeros.push_back(bench::seconds_of([&] { return overwrite(w, big, 0); }));
         random.push_back(bench::seconds_of([&] { return overwrite(w, big, 1); }));
-        small_zeros.push_back(bench::seconds_of([&] { return overwrite(w, small, 0); }));
-        small_random.push_back(bench::seconds_of([&] { return overwrite(w, small, 1); }));
-        std::printf("round %d: zeros %.3f s, random %.3f s, %zu small files zeros %.3f s, random %.3f s\n", r + 1,
-                    zeros.back(), random.back(), small.size(), small_zeros.back(), small_random.back());
+        std::printf("round %d: zeros %.3f s, random %.3f s", r + 1, zeros.back(), random.back());
+        if (!small.empty()) {
+            small_zeros.push_back(bench::seconds_of([&] { return overwrite(w, small, 0); }));
+            small_random.push_back(bench::seconds_of([&] { return overwrite(w, small, 1); }));
+            std::printf(", %zu small files zeros %.3f s, random %.3f s", small.size(), small_zeros.back(),
+                        small_random.back());
+        }
+        std::printf("\n");
+        std::fflush(stdout);
     }
     vandel::remove_path(folder, true);
     const double z = bench::median(zeros), rn = bench::median(random);
@@ -98,6 +105,7 @@ int main(int argc, char** argv) {
     std::printf("  zeros  %.3f s  %.0f MB/s\n", z, static_cast<double>(mib << 20) / z / 1e6);
     std::printf("  random %.3f s  %.0f MB/s\n", rn, static_cast<double>(mib << 20) / rn / 1e6);
     std::printf("  random / zero: %.2f\n", rn / z);
+    if (small.empty()) return 0;
     std::printf("%zu files of 1 to 8 KiB: zeros %.3f s, random %.3f s, random / zero: %.2f\n", small.size(),
                 bench::median(small_zeros), bench::median(small_random),
                 bench::median(small_random) / bench::median(small_zeros));
