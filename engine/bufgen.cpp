@@ -310,13 +310,19 @@ void bufgen::make(uint8_t* out, uint64_t start, uint64_t end) {
     if (content_ == pass_content::random) seed_lanes();
     // Waking the helpers costs more than making a few blocks here; a small file's pass, often a
     // single block, starts no thread at all.
-    const bool on_crew = content_ == pass_content::random && end - start >= 16 * block_bytes && have_crew();
-    if (!on_crew) {
-        for (uint32_t unit = 0; unit < units(); ++unit) make_unit(unit, out, start, end);
-        return;
+    if (content_ == pass_content::random && end - start >= 16 * block_bytes && have_crew()) {
+        std::optional<crew::task> task;
+        try {
+            task.emplace([this, out, start, end](uint32_t unit) { make_unit(unit, out, start, end); });
+        } catch (const std::exception&) {
+        }
+        if (task) {
+            crew_->post(std::move(*task), units());
+            crew_->wait();
+            return;
+        }
     }
-    crew_->post([this, out, start, end](uint32_t unit) { make_unit(unit, out, start, end); }, units());
-    crew_->wait();
+    for (uint32_t unit = 0; unit < units(); ++unit) make_unit(unit, out, start, end);
 }
 
 void bufgen::make_current() {
@@ -343,17 +349,18 @@ void bufgen::make_current() {
     const uint64_t pass_end = round_up_blocks(pass_bytes_);
     if (end_ >= pass_end) return;
     const uint64_t start = end_, end = std::min(end_ + request_bytes, pass_end);
-    uint8_t* out = nullptr;
+    if (!have_crew()) return;  // no thread for it: the next request is made when it is needed
+    crew::task task;
     try {
-        out = spare_.hold(end - start);
+        uint8_t* out = spare_.hold(end - start);
+        task = [this, out, start, end](uint32_t unit) { make_unit(unit, out, start, end); };
     } catch (const std::exception&) {
-        return;  // no memory for it: the next request is made when it is needed
+        return;  // nor memory
     }
-    if (!have_crew()) return;  // nor a thread
     if (content_ == pass_content::random) seed_lanes();
     ahead_start_ = start;
     ahead_end_ = end;
-    crew_->post([this, out, start, end](uint32_t unit) { make_unit(unit, out, start, end); }, units());
+    crew_->post(std::move(task), units());
 }
 
 }  // namespace olvex
