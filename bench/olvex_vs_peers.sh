@@ -6,7 +6,8 @@
 # scrub -p fillzero or random; dd from /dev/zero with fsync). srm is left out of the 1 GiB file:
 # it syncs every write and takes minutes there. Every round runs each contender of
 # a workload once, in turn; the median of the rounds is reported, with MB/s, olvex's speed as a
-# multiple of each peer's, and olvex against the fastest peer. The machine's load is printed with
+# multiple of each peer's, and olvex against the fastest peer; for the 1 GiB file also olvex's random
+# pass against its pass of zeros. The machine's load is printed with
 # every workload: figures taken under load are noisy, compare only within one run.
 # After the random pass it prints how promptly olvex would see an abort there: the longest time
 # between two of the engine's abort checks during a job like olvex's on the same 1 GiB file,
@@ -107,6 +108,8 @@ for ((r = 0; r < rounds; r++)); do
     file_round "scrub -p random -r" scrub scrub -S -p random -r "$work/big"
 done
 report "1 GiB file, random" "olvex --scheme=ran" "shred -n1 -u" "scrub -p random -r"
+printf '  olvex random / zero (same run): %.2f\n' \
+    "$(awk "BEGIN { print $(median "${times[olvex --scheme=ran]}") / $(median "${times[olvex --scheme=zero]}") }")"
 random_file "$work/big" $big
 sync
 printf '  olvex, %s\n' "$("$check_gaps" 1 "$work/big")"

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <vector>
 
 namespace olvex {
 
@@ -46,27 +47,25 @@ const uint8_t gutmann[27][3] = {
     {0x6D, 0xB6, 0xDB}, {0xB6, 0xDB, 0x6D}, {0xDB, 0x6D, 0xB6},
 };
 
-enum class content { zeros, ones, random, pattern };
-
-content content_of(uint32_t scheme, int32_t k) {
+pass_content content_of(uint32_t scheme, int32_t k) {
     switch (scheme) {
-    case 1: return content::random;
-    case 2: return k == 0 ? content::zeros : content::random;
-    case 3: return k == 0 ? content::zeros : k == 1 ? content::ones : content::random;
+    case 1: return pass_content::random;
+    case 2: return k == 0 ? pass_content::zeros : pass_content::random;
+    case 3: return k == 0 ? pass_content::zeros : k == 1 ? pass_content::ones : pass_content::random;
     case 4:
     case 5:
     case 6: {
         int32_t writes = static_cast<int32_t>(scheme) - 2;  // 2, 3, 4 write passes
-        return k < writes - 1 ? content::random : content::zeros;
+        return k < writes - 1 ? pass_content::random : pass_content::zeros;
     }
-    case 7: return k >= 6 ? content::random : k % 2 ? content::ones : content::zeros;
-    case 8: return k == 0 ? content::ones : k == 1 ? content::zeros : content::random;
+    case 7: return k >= 6 ? pass_content::random : k % 2 ? pass_content::ones : pass_content::zeros;
+    case 8: return k == 0 ? pass_content::ones : k == 1 ? pass_content::zeros : pass_content::random;
     case 9:
-        if (k < 4 || k > 30) return content::random;
-        if (k == 9) return content::zeros;
-        if (k == 24) return content::ones;
-        return content::pattern;
-    default: return content::zeros;
+        if (k < 4 || k > 30) return pass_content::random;
+        if (k == 9) return pass_content::zeros;
+        if (k == 24) return pass_content::ones;
+        return pass_content::pattern;
+    default: return pass_content::zeros;
     }
 }
 
@@ -88,51 +87,78 @@ uint64_t round_up_blocks(uint64_t bytes) {
 
 }  // namespace
 
-// One thread that runs one task at a time for its generator.
-class bufgen::helper {
+// Threads that share out the units of one task at a time. Whoever waits for the task takes the
+// units no thread has taken yet, so a thread that is slow to wake delays nobody.
+class bufgen::crew {
 public:
-    helper() : thread_([this] { run(); }) {}
-    ~helper() {
+    using task = std::function<void(uint32_t unit)>;
+
+    // Starts up to `wanted` threads, at least one; throws when not even one could be had.
+    explicit crew(uint32_t wanted) {
+        threads_.reserve(wanted);
+        try {
+            while (threads_.size() < wanted) threads_.emplace_back([this] { run(); });
+        } catch (const std::exception&) {
+            if (threads_.empty()) throw;
+        }
+    }
+    ~crew() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stop_ = true;
         }
         wake_.notify_all();
-        thread_.join();
+        for (std::thread& t : threads_) t.join();
     }
+    crew(const crew&) = delete;
+    crew& operator=(const crew&) = delete;
 
-    void post(std::function<void()> task) {
+    // Only once the task before is done.
+    void post(task t, uint32_t units) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            task_ = std::move(task);
+            task_ = std::move(t);
+            units_ = units;
+            next_ = done_ = 0;
         }
         wake_.notify_all();
     }
 
+    // Runs the units not yet taken, then waits for the rest.
     void wait() {
         std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait(lock, [this] { return !task_; });
+        while (next_ < units_) run_unit(lock);
+        finished_.wait(lock, [this] { return done_ == units_; });
     }
 
 private:
     void run() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [this] { return stop_ || task_; });
-            if (!task_) return;
-            lock.unlock();
-            task_();
-            lock.lock();
-            task_ = nullptr;
-            wake_.notify_all();
+            wake_.wait(lock, [this] { return stop_ || next_ < units_; });
+            if (stop_) return;
+            run_unit(lock);
         }
+    }
+
+    // The task stays while one of its units is out: post waits for them all.
+    void run_unit(std::unique_lock<std::mutex>& lock) {
+        const uint32_t unit = next_++;
+        lock.unlock();
+        task_(unit);
+        lock.lock();
+        if (++done_ == units_) finished_.notify_all();
     }
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::function<void()> task_;
+    std::condition_variable finished_;
+    task task_;
+    uint32_t units_ = 0;
+    uint32_t next_ = 0;
+    uint32_t done_ = 0;
     bool stop_ = false;
-    std::thread thread_;  // last: it starts once the rest is ready
+    std::vector<std::thread> threads_;
 };
 
 void block_deleter::operator()(uint8_t* block) const { ::operator delete[](block, block_alignment); }
@@ -152,22 +178,32 @@ uint8_t* block_buffer::hold(uint64_t n) {
 
 bufgen::bufgen() = default;
 
-bufgen::~bufgen() { helper_.reset(); }
+bufgen::~bufgen() {
+    stop_ = true;
+    crew_.reset();
+}
+
+void bufgen::made_block(uint64_t) {}
 
 bool bufgen::set(uint32_t scheme_word, int32_t pass) {
     if (pass < 0 || pass >= scheme_pass_count(scheme_word)) return false;
-    wait_ahead();
+    stop_ahead();
     scheme_ = scheme_word;
     pass_ = pass;
     verify_pass_ = olvex::is_verify_pass(scheme_word, pass);
     const int32_t k = content_index(scheme_word, pass);
-    content_ = static_cast<int32_t>(content_of(scheme_word & 0xFF, k));
+    content_ = content_of(scheme_word & 0xFF, k);
     // A generator not yet seeded is seeded, and copied for the replay, at its first request.
-    if (!verify_pass_ && static_cast<content>(content_) == content::random) replay_ = generator_;
-    pattern_ = content_ == static_cast<int32_t>(content::pattern) ? k - 4 : 0;
+    if (!verify_pass_ && content_ == pass_content::random) replay_ = generator_;
+    pattern_ = content_ == pass_content::pattern ? k - 4 : 0;
     selected_ = true;
-    made_ = offset_ = start_ = end_ = ahead_start_ = ahead_end_ = 0;
+    offset_ = start_ = end_ = ahead_start_ = ahead_end_ = 0;
     current_ = nullptr;
+    lanes_seeded_ = false;
+    for (lane& l : lanes_) {
+        l.seeded = false;
+        l.made = 0;
+    }
     return true;
 }
 
@@ -194,40 +230,107 @@ const uint8_t* bufgen::data() {
 }
 
 void bufgen::wait_ahead() {
-    if (helper_) helper_->wait();
+    if (crew_) crew_->wait();
 }
 
-void bufgen::make(uint8_t* out, uint64_t start, uint64_t end) {
-    switch (static_cast<content>(content_)) {
-    case content::random: {
-        if (!verify_pass_ && !generator_) {
-            generator_.emplace();
-            replay_ = generator_;
-        }
-        if (!replay_) replay_.emplace();  // a verification with no write pass before it
-        vandel::isaac_random& source = verify_pass_ ? *replay_ : *generator_;
-        // Blocks passed over are made all the same, so those after them keep their place.
-        for (uint64_t skipped = start / block_bytes; made_ < skipped;) {
-            const uint64_t n = std::min(skipped - made_, request_bytes / block_bytes);
-            source.fill(out, n * block_bytes);
-            made_ += n;
-        }
-        source.fill(out, end - start);
-        made_ = end / block_bytes;
-        return;
+void bufgen::stop_ahead() {
+    if (!crew_) return;
+    stop_ = true;
+    crew_->wait();
+    stop_ = false;
+}
+
+bool bufgen::have_crew() {
+    if (crew_) return true;
+    try {
+        const uint32_t cores = std::max(1u, std::thread::hardware_concurrency());
+        crew_ = std::make_unique<crew>(std::min<uint32_t>(lanes, cores));
+        return true;
+    } catch (const std::exception&) {
+        return false;
     }
-    case content::pattern: fill_pattern(out, start, end - start, gutmann[pattern_]); return;
+}
+
+void bufgen::seed_lanes() {
+    if (lanes_seeded_) return;
+    if (!verify_pass_ && !generator_) {
+        generator_.emplace();
+        replay_ = generator_;
+    }
+    if (!replay_) replay_.emplace();  // a verification with no write pass before it
+    if (verify_pass_) {
+        vandel::isaac_random source = *replay_;
+        source.fill(seeds_, sizeof seeds_);
+    } else {
+        generator_->fill(seeds_, sizeof seeds_);
+    }
+    // A lane's generator is made by copying, as seeding one from the clock costs more than a
+    // small file's pass; its seed then replaces all it held.
+    for (lane& l : lanes_)
+        if (!l.source) l.source.emplace(*replay_);
+    lanes_seeded_ = true;
+}
+
+void bufgen::make_lane(uint32_t j, uint8_t* out, uint64_t start, uint64_t end) {
+    const uint64_t first = start / block_bytes, last = end / block_bytes;
+    uint64_t block = first + (j + lanes - first % lanes) % lanes;
+    if (block >= last) return;
+    lane& l = lanes_[j];
+    if (!l.seeded) {
+        l.source->seed(seeds_[j], sizeof seeds_[j]);
+        l.seeded = true;
+    }
+    // The lane's blocks passed over are made all the same, so those after them keep their
+    // place; each into the request's first block of the lane, which is all it is sure to hold.
+    uint8_t* const slot = out + (block - first) * block_bytes;
+    while (l.made < block / lanes) {
+        if (stop_.load(std::memory_order_relaxed)) return;
+        l.source->fill(slot, block_bytes);
+        ++l.made;
+    }
+    for (; block < last; block += lanes) {
+        if (stop_.load(std::memory_order_relaxed)) return;
+        l.source->fill(out + (block - first) * block_bytes, block_bytes);
+        l.made = block / lanes + 1;
+        made_block(block);
+    }
+}
+
+uint32_t bufgen::units() const { return content_ == pass_content::random ? lanes : 1; }
+
+void bufgen::make_unit(uint32_t unit, uint8_t* out, uint64_t start, uint64_t end) {
+    switch (content_) {
+    case pass_content::random: make_lane(unit, out, start, end); return;
+    case pass_content::pattern: fill_pattern(out, start, end - start, gutmann[pattern_]); return;
     default: return;
     }
 }
 
+void bufgen::make(uint8_t* out, uint64_t start, uint64_t end) {
+    if (content_ == pass_content::random) seed_lanes();
+    // Waking the helpers costs more than making a few blocks here; a small file's pass, often a
+    // single block, starts no thread at all.
+    if (content_ == pass_content::random && end - start >= 16 * block_bytes && have_crew()) {
+        std::optional<crew::task> task;
+        try {
+            task.emplace([this, out, start, end](uint32_t unit) { make_unit(unit, out, start, end); });
+        } catch (const std::exception&) {
+        }
+        if (task) {
+            crew_->post(std::move(*task), units());
+            crew_->wait();
+            return;
+        }
+    }
+    for (uint32_t unit = 0; unit < units(); ++unit) make_unit(unit, out, start, end);
+}
+
 void bufgen::make_current() {
     wait_ahead();
-    const content kind = static_cast<content>(content_);
-    if (kind == content::zeros || kind == content::ones) {
+    if (content_ == pass_content::zeros || content_ == pass_content::ones) {
         start_ = offset_ / block_bytes * block_bytes;
         end_ = request_end(offset_);
-        current_ = kind == content::zeros ? zero_region() : ones_region();
+        current_ = content_ == pass_content::zeros ? zero_region() : ones_region();
         return;
     }
     if (offset_ >= ahead_start_ && offset_ < ahead_end_) {
@@ -246,16 +349,18 @@ void bufgen::make_current() {
     const uint64_t pass_end = round_up_blocks(pass_bytes_);
     if (end_ >= pass_end) return;
     const uint64_t start = end_, end = std::min(end_ + request_bytes, pass_end);
-    uint8_t* out = nullptr;
+    if (!have_crew()) return;  // no thread for it: the next request is made when it is needed
+    crew::task task;
     try {
-        out = spare_.hold(end - start);
-        if (!helper_) helper_ = std::make_unique<helper>();
+        uint8_t* out = spare_.hold(end - start);
+        task = [this, out, start, end](uint32_t unit) { make_unit(unit, out, start, end); };
     } catch (const std::exception&) {
-        return;  // no memory or no thread for it: the next request is made when it is needed
+        return;  // nor memory
     }
+    if (content_ == pass_content::random) seed_lanes();
     ahead_start_ = start;
     ahead_end_ = end;
-    helper_->post([this, out, start, end] { make(out, start, end); });
+    crew_->post(std::move(task), units());
 }
 
 }  // namespace olvex

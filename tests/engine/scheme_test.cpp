@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -259,6 +262,105 @@ TEST(PassContents, SelectionAndAdvance) {
     g.advance(200000);
     EXPECT_EQ(g.remaining(), 65536u - 3392u);
     EXPECT_EQ(take(g, 1), std::string(1, '\0'));
+}
+
+// The bytes of a random pass are the same whatever requests and skips they are taken in: a pass
+// taken in one go is replayed piece by piece, and the other way round. Pass length 0 hands out one
+// block at a time, so a long skip is made with buffers no larger than a block.
+TEST(PassContents, RequestsAndSkipsNeverChangeARandomPass) {
+    const uint64_t block = olvex::bufgen::block_bytes, request = olvex::bufgen::request_bytes;
+    const uint64_t size = 3 * request + 7 * block + 1000;
+    struct piece {
+        uint64_t skip, take;
+    };
+    struct row {
+        const char* name;
+        uint64_t pass_bytes;  // for the pass taken in pieces
+        std::vector<piece> pieces;
+    };
+    const std::vector<row> rows = {
+        {"gathered, skips within and past the request made ahead", size,
+         {{0, 5000}, {request, 70000}, {block, 1}, {request + 3 * block, block + 3}, {0, size - (3 * request + 5 * block + 75004)}}},
+        {"one block at a time, a skip of many requests", 0, {{0, 100}, {2 * request + 5 * block - 100, 3 * block + 7}}},
+        {"one block at a time, skips of one lane's blocks", 0,
+         {{block, block}, {3 * block, block}, {7 * block + 9, 2 * block}, {olvex::bufgen::lanes * block, 100}}},
+        {"gathered, a skip from the first request to the last", size, {{0, 1}, {3 * request - 1, size - 3 * request}}},
+    };
+    for (const row& r : rows) {
+        for (bool pieces_first : {true, false}) {
+            SCOPED_TRACE(std::string(r.name) + (pieces_first ? ", written in pieces" : ", verified in pieces"));
+            olvex::bufgen g;
+            std::string whole;
+            std::vector<std::pair<uint64_t, std::string>> parts;
+            for (int32_t pass : {0, 1}) {
+                const bool in_pieces = (pass == 0) == pieces_first;
+                g.set_pass_bytes(in_pieces ? r.pass_bytes : size);
+                ASSERT_TRUE(g.set(1 | last, pass));
+                if (!in_pieces) {
+                    whole = take(g, size);
+                    continue;
+                }
+                uint64_t at = 0;
+                for (const piece& p : r.pieces) {
+                    g.advance(p.skip);
+                    at += p.skip;
+                    parts.emplace_back(at, take(g, p.take));
+                    at += p.take;
+                }
+                ASSERT_LE(at, size);
+            }
+            for (const auto& [offset, bytes] : parts)
+                EXPECT_TRUE(whole.compare(offset, bytes.size(), bytes) == 0) << "at " << offset;
+        }
+    }
+}
+
+// No 64 KiB block repeats within a pass or across passes: the lanes are seeded apart, and anew
+// for every pass.
+TEST(PassContents, RandomBlocksNeverRepeat) {
+    const uint64_t block = olvex::bufgen::block_bytes, blocks = 40;
+    olvex::bufgen g;
+    g.set_pass_bytes(blocks * block);
+    std::set<std::string> seen;
+    for (int32_t pass : {0, 1}) {
+        ASSERT_TRUE(g.set(6, pass));
+        for (uint64_t i = 0; i < blocks; ++i) EXPECT_TRUE(seen.insert(take(g, block)).second) << pass << " " << i;
+    }
+}
+
+// Holds the helper making lane 0's first block of the second request until something stops the
+// helpers, and counts lane 0's blocks made after it.
+class held_bufgen : public olvex::bufgen {
+public:
+    static constexpr uint64_t held_block = request_bytes / block_bytes;
+    std::atomic<bool> held{false};
+    std::atomic<int> made_after{0};
+
+protected:
+    void made_block(uint64_t block) override {
+        if (block == held_block) {
+            held = true;
+            while (!stopping()) std::this_thread::yield();
+        } else if (block > held_block && block % lanes == 0) {
+            ++made_after;
+        }
+    }
+};
+
+// A new selection (as a writer's reset makes) while the helpers make the next request stops them
+// within the block they are making, instead of waiting for the request.
+TEST(PassContents, ANewSelectionStopsTheHelpersMidRequest) {
+    for (uint32_t scheme : {1u, 0u}) {
+        held_bufgen g;
+        g.set_pass_bytes(3 * olvex::bufgen::request_bytes);
+        ASSERT_TRUE(g.set(1, 0));
+        ASSERT_NE(g.data(), nullptr);  // the first request, and the second made ahead
+        while (!g.held) std::this_thread::yield();
+        ASSERT_TRUE(g.set(scheme, 0));
+        EXPECT_EQ(g.made_after, 0) << scheme;
+        // What was stopped leaves the new pass whole.
+        if (scheme == 1) expect_content(take(g, 150000), 'R', "after the stop");
+    }
 }
 
 }  // namespace
