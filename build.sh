@@ -14,7 +14,7 @@ jobs=${OBLIVAR_JOBS:-$(nproc)}
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
           qtbase5-dev qttools5-dev-tools qttools5-dev g++-mingw-w64-x86-64-posix wine64
           librsvg2-bin fonts-dejavu-core fonts-liberation dpkg-dev make
-          xvfb e2fsprogs util-linux mount coreutils secure-delete locales)
+          xvfb e2fsprogs xfsprogs util-linux mount coreutils secure-delete locales)
 
 install_missing() {
     local missing=() p

@@ -12,6 +12,11 @@
 # After the random pass it prints how promptly olvex would see an abort there: the longest time
 # between two of the engine's abort checks during a job like olvex's on the same 1 GiB file,
 # taken from outside the product by bench_engine_check_gaps.
+# Last, the free space of a 1 GiB ext4 image loop-mounted here: files of a marker text are
+# written, synced and deleted, then each contender fills the free space (olvex, sfill -llz, dd of
+# zeros with direct writes until full + rm); besides the time, the bytes of marker text still in
+# the raw image afterwards are reported. olvex says what it could not reach and exits 1 then;
+# peers say nothing.
 # A peer that is not installed is reported as such. secure-delete comes with ./build.sh; scrub,
 # the fastest peer on files, is not a dependency: install it for the run (apt-get install scrub).
 # Usage (as root, after ./build.sh build): bench/olvex_vs_peers.sh [build dir (build/native)]
@@ -28,7 +33,14 @@ for p in "$olvex" "$images" "$check_gaps"; do [ -x "$p" ] || { echo "missing $p:
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/olvex-bench.XXXXXX")
 fs=$work/fs
-cleanup() { mountpoint -q "$fs" && umount "$fs"; rm -rf --one-file-system "$work"; }
+ext=$work/ext4
+loop=""
+cleanup() {
+    mountpoint -q "$fs" && umount "$fs"
+    mountpoint -q "$ext" && umount "$ext"
+    [ -n "$loop" ] && losetup -d "$loop"
+    rm -rf --one-file-system "$work"
+}
 trap cleanup EXIT
 
 mib=1048576
@@ -172,3 +184,44 @@ for ((r = 0; r < rounds; r++)); do
 done
 report "256 MiB tmpfs free space" "olvex --wipe=fspc --scheme=zero" "sfill -llz" "scrub -p fillzero -X" \
     "dd zero until full + rm"
+umount "$fs"
+
+# 5. The free space of a 1 GiB ext4 image (sparse, in the work folder), loop-mounted here.
+marker="OBLIVAR-BENCH-DELETED-TEXT-0123456789"
+declare -A left_of
+# ext4_round NAME TOOL COMMAND...: a fresh image with 400 MiB of deleted marker text; times the
+# command (exit 0, or 1 for olvex's "not completely successful"), then counts what is left.
+ext4_round() {
+    local name=$1 tool=$2; shift 2
+    contender "$name" "$tool" || return 0
+    rm -f "$work/ext4.img" && truncate -s 1G "$work/ext4.img" && mkfs.ext4 -q -F -b 4096 "$work/ext4.img" || exit 1
+    loop=$(losetup -f --show "$work/ext4.img") || { echo "cannot attach a loop device" >&2; exit 1; }
+    [ "$(cat "/sys/block/${loop#/dev/}/loop/backing_file")" = "$work/ext4.img" ] || { echo "$loop is not the image" >&2; exit 1; }
+    mkdir -p "$ext" && mount "$loop" "$ext" || exit 1
+    mkdir -p "$ext/a/b" "$ext/c"
+    yes "$marker" | head -c $((300 * mib)) >"$ext/a/b/one"
+    yes "$marker" | head -c $((100 * mib)) >"$ext/c/two"
+    sync && rm "$ext/a/b/one" "$ext/c/two" && sync
+    local start end rc
+    bytes_of[$name]=$(($(stat -f -c '%f * %S' "$ext")))
+    start=$(date +%s.%N)
+    "$@" >"$work/last.out" 2>&1
+    rc=$?
+    end=$(date +%s.%N)
+    if [ $rc -ne 0 ] && ! { [ "$tool" = "$olvex" ] && [ $rc -eq 1 ]; }; then echo "$name failed:"; cat "$work/last.out"; exit 1; fi
+    times[$name]+="$(awk "BEGIN { print $end - $start }") "
+    umount "$ext" && losetup -d "$loop" && loop=""
+    left_of[$name]+="$(($(grep -a -o "$marker" "$work/ext4.img" | wc -l) * (${#marker} + 1))) "
+    rm -f "$work/ext4.img"
+}
+for ((r = 0; r < rounds; r++)); do
+    ext4_round "olvex --wipe=fspc --scheme=zero" "$olvex" "$olvex" --wipe=fspc -k --scheme=zero "$ext/"
+    ext4_round "dd zero direct until full + rm" dd sh -c \
+        "dd if=/dev/zero of='$ext/fill' bs=4M oflag=direct status=none 2>/dev/null; sync; rm '$ext/fill'"
+    ext4_round "sfill -llz" sfill sfill -llz "$ext"
+done
+report "1 GiB ext4 image free space" "olvex --wipe=fspc --scheme=zero" "dd zero direct until full + rm" "sfill -llz"
+printf '  deleted text left in the image, bytes per round:\n'
+for name in "olvex --wipe=fspc --scheme=zero" "dd zero direct until full + rm" "sfill -llz"; do
+    [ -n "${missing_tool[$name]:-}" ] || printf '  %-34s %s\n' "$name" "${left_of[$name]}"
+done

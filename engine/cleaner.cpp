@@ -40,11 +40,18 @@ uint64_t cleaner::free_space(const std::wstring& path) {
     return vandel::volume_info(path, info) ? info.free_bytes : 0;
 }
 
+uint64_t cleaner::all_free_space(const std::wstring& path) {
+    struct vandel::volume_info info;
+    return vandel::volume_info(path, info) ? info.free_total_bytes : 0;
+}
+
 void cleaner::reset() {
     remove_work_files();
     scheme_ = 1;
     state_ = writer_closed;
     initial_free_ = progress_done_ = progress_total_ = bad_verify_sum_ = bad_write_sum_ = completed_bytes_ = 0;
+    left_over_ = records_ = free_before_ = allocated_ = 0;
+    unit_ = 1;
     result_ = 0;
     filling_ = false;
     replaced_ = false;
@@ -59,6 +66,9 @@ error_code cleaner::open(const std::wstring& path, uint32_t scheme_word) {
             code = err_path_not_found;
         } else {
             reset();
+            free_before_ = all_free_space(folder);
+            struct vandel::volume_info volume;
+            if (vandel::volume_info(folder, volume) && volume.block_size != 0) unit_ = volume.block_size;
             const std::wstring name = L"olvex_" + writer_.random_name(8);
             const std::wstring made = vandel::add_trailing_separator(folder + name);
             // Made only under a free name: an existing folder or link is never taken for ours.
@@ -140,6 +150,7 @@ bool cleaner::step(bool flush) {
     bad_verify_sum_ += writer_.bad_verify_bytes();
     if (code == 0) {
         completed_bytes_ += writer_.size();
+        if (writer_.size() != 0) allocated_ += round_up(writer_.size(), unit_);
         writer_.reset();  // the file is closed and stays until the end
         const uint64_t limit = static_cast<uint64_t>(tolerance_ / 100.0 * static_cast<double>(initial_free_));
         if (bad_write_sum_ > limit) {
@@ -153,10 +164,16 @@ bool cleaner::step(bool flush) {
             if (code == 0) return true;
             if (free_space(work_folder_) == 0) code = 0;
         }
-        // Otherwise a growing file met the end of the free space: the volume is clean.
-        if (code == 0 && progress_done_ < progress_total_) {
-            const uint64_t left = free_space(work_folder_) * passes;
-            if (progress_total_ > left) progress_done_ = progress_total_ - left;
+        // Otherwise a growing file met the end of the free space. What the volume still counts
+        // as free, with every work file in place, is what the file system keeps back.
+        if (code == 0) {
+            left_over_ = all_free_space(work_folder_);
+            const uint64_t taken = free_before_ > left_over_ ? free_before_ - left_over_ : 0;
+            records_ = taken > allocated_ ? taken - allocated_ : 0;
+            if (progress_done_ < progress_total_) {
+                const uint64_t left = free_space(work_folder_) * passes;
+                if (progress_total_ > left) progress_done_ = progress_total_ - left;
+            }
         }
     }
     result_ = code;

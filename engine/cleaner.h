@@ -66,8 +66,20 @@ public:
     // when a file could not be deleted (the folder then stays); the folder's removal code.
     error_code remove_work_files();
 
-    // Returns the free bytes of the volume that holds path; 0 when they can't be read.
+    // The free bytes the volume still counted when the work files had filled it: space no work
+    // file could reach, which may hold old data. 0 until a cleaning has completed.
+    uint64_t left_over() const { return left_over_; }
+    // The free bytes the work folder's and files' own records took from the volume (beyond their
+    // data): written when the file system wrote those records in place, which it may not have
+    // done before they went again. 0 until a cleaning has completed.
+    uint64_t records() const { return records_; }
+
+    // Returns the free bytes of the volume that holds path that this process may write; 0 when
+    // they can't be read.
     virtual uint64_t free_space(const std::wstring& path);
+    // Returns every free byte of the volume that holds path, also what the file system keeps
+    // back; 0 when they can't be read.
+    virtual uint64_t all_free_space(const std::wstring& path);
 
 private:
     // Renames and deletes the work folder through its parent, while it is the one made.
@@ -87,6 +99,11 @@ private:
     uint64_t bad_verify_sum_ = 0;
     uint64_t bad_write_sum_ = 0;
     uint64_t completed_bytes_ = 0;
+    uint64_t left_over_ = 0;
+    uint64_t records_ = 0;
+    uint64_t free_before_ = 0;  // every free byte before the work folder was made
+    uint64_t unit_ = 1;         // the volume's block size
+    uint64_t allocated_ = 0;    // the room the finished work files' data takes
     uint32_t scheme_ = 1;
     int32_t state_ = writer_closed;
     double tolerance_ = 1.0;

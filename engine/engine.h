@@ -22,6 +22,8 @@
 
 namespace olvex {
 
+class cleaner;
+
 class engine : public thread {
 public:
     // Thrown at a cancellation point once an abort was requested; caught by the worker.
@@ -82,8 +84,9 @@ protected:
     void sleep(int32_t ms);
     // Runs an opened writer or cleaner to its end with pacing, throttling, pause and abort, and
     // writes the item's lines. Returns the item's error_code; an abort is thrown again as
-    // thread_interrupt once the item's lines are written.
-    error_code drive_poller(poller& p, const std::wstring& caption);
+    // thread_interrupt once the item's lines are written. fill: the cleaner p is, whose free
+    // space left unreached is told and leaves the job partly done.
+    error_code drive_poller(poller& p, const std::wstring& caption, const cleaner* fill = nullptr);
     // The handlers of one item each; they return the item's error_code. A file is written only
     // when it is still the one the analysis found, reached through its folders.
     error_code wipe_file_item(int64_t index, uint32_t scheme, bool remove, bool read_only);
@@ -161,6 +164,8 @@ protected:
         std::map<int64_t, std::wstring> identities;
         // The folders of the tree, reached from their roots.
         folder_chain folders;
+        // An item ended without error but left something it could not reach.
+        bool incomplete = false;
     };
 
     // Clears the job: default options, no title or paths, fresh job data and status.

@@ -1,4 +1,5 @@
 #include "engine/engine.h"
+#include "engine/cleaner.h"
 #include "engine/file_writer.h"
 #include "vandel/clock.h"
 #include "vandel/files.h"
@@ -28,7 +29,7 @@ void engine::sleep(int32_t ms) {
     if (is_abort_requested()) throw thread_interrupt();
 }
 
-error_code engine::drive_poller(poller& p, const std::wstring& caption) {
+error_code engine::drive_poller(poller& p, const std::wstring& caption, const cleaner* fill) {
     job_status& st = job_.status;
     if (options_.simulate) {
         ced_.log_warning(L"Safety lock protection error", L"", false);
@@ -128,7 +129,11 @@ error_code engine::drive_poller(poller& p, const std::wstring& caption) {
     st.pass_bytes += static_cast<int64_t>(p.size());
     st.bad_write_bytes += static_cast<int64_t>(p.bad_write_bytes());
     st.bad_verify_bytes += static_cast<int64_t>(p.bad_verify_bytes());
-    const bool bad = p.bad_write_bytes() != 0 || p.bad_verify_bytes() != 0;
+    // Free space the fill could not reach may still hold old data: never reported as done OK.
+    const uint64_t unreached = fill && result == 0 ? fill->left_over() : 0;
+    const uint64_t records = fill && result == 0 ? fill->records() : 0;
+    if (unreached != 0 || records != 0) job_.incomplete = true;
+    const bool bad = p.bad_write_bytes() != 0 || p.bad_verify_bytes() != 0 || unreached != 0 || records != 0;
     if (file_mode) ced_.end_line(result != 0 ? 3 : bad ? 2 : 1);
     if (p.bad_write_bytes() != 0)
         ced_.log_warning((p.met_full_disk() ? L"Disk full - " : L"Bad i/o - ") + size_text(p.bad_write_bytes()) +
@@ -136,6 +141,13 @@ error_code engine::drive_poller(poller& p, const std::wstring& caption) {
                          L"", false);
     if (p.bad_verify_bytes() != 0)
         ced_.log_warning(L"Bad Verify - " + size_text(p.bad_verify_bytes()) + L" does not verify", L"", false);
+    if (unreached != 0)
+        ced_.log_warning(size_text(unreached) +
+                             L" of free space could not be overwritten: the file system keeps it back from this program.",
+                         L"", false);
+    if (records != 0)
+        ced_.log_warning(size_text(records) + L" of free space held the work files' own records and may not have been overwritten.",
+                         L"", false);
     if (result != 0)
         ced_.log_error(result, L"", p.result_note(), false);
     else if (!file_mode)

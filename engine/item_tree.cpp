@@ -239,7 +239,8 @@ int32_t engine::tally_results(bool final) {
         }
     }
     if (st.failed_count != 0 && (!any_ok || stopped)) return state_failed;
-    if (st.errors != 0 || st.bad_write_bytes != 0 || st.bad_verify_bytes != 0) return state_partly_done;
+    if (st.errors != 0 || st.bad_write_bytes != 0 || st.bad_verify_bytes != 0 || job_.incomplete)
+        return state_partly_done;
     return state_done;
 }
 

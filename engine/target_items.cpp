@@ -208,7 +208,7 @@ error_code engine::clean_free_space(const std::wstring& path, uint32_t scheme, b
     if (simulated_target(L"Cleaning Free Space")) return 0;
     cleaner c;
     c.open(path, scheme);
-    return drive_poller(c, L"Cleaning Free Space");
+    return drive_poller(c, L"Cleaning Free Space", &c);
 }
 
 bool engine::simulated_target(const std::wstring& caption) {

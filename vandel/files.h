@@ -66,7 +66,10 @@ struct file_info {
 struct volume_info {
     uint64_t total_bytes = 0;
     uint64_t used_bytes = 0;
-    uint64_t free_bytes = 0;  // available to the calling user
+    uint64_t free_bytes = 0;  // available to the calling user (root's reserve too, when it may write it)
+    // Every free byte, also what the file system keeps back from the caller or from every program.
+    uint64_t free_total_bytes = 0;
+    uint32_t block_size = 0;  // the unit the file system gives files their room in
     uint32_t serial_number = 0;
     uint32_t max_name_length = 0;
     std::wstring volume_path;  // the mount point holding the path, with its trailing separator

@@ -44,7 +44,9 @@ public:
         ++next;
         return v;
     }
+    uint64_t all_free_space(const std::wstring&) override { return held_back; }
     std::vector<uint64_t> answers;
+    uint64_t held_back = 0;  // what the volume keeps back from every writer
     size_t next = 0;
 };
 
@@ -102,11 +104,13 @@ TEST_F(cleaner_stand_in, a_failing_work_file_fails_the_cleaning) {
     stream->fail_writes(0, INT64_MAX);  // writes fail, and not for want of space
     stand_in_cleaner c(std::move(stream));
     c.answers = {300 * 1024};
+    c.held_back = 8192;
     ASSERT_EQ(c.open(sb.root(), 0), 0);
     while (c.step(false)) {
     }
     EXPECT_EQ(c.state(), writer_finished);
     EXPECT_EQ(c.result(), err_failed);
+    EXPECT_EQ(c.left_over(), 0u);  // a failure is told as such, not as space out of reach
     EXPECT_EQ(c.close(), 0);
     EXPECT_EQ(c.result(), err_failed);
     EXPECT_TRUE(list_tree(sb.root()).empty());
@@ -162,6 +166,7 @@ TEST_F(cleaner_on_tmpfs, fills_the_free_space_and_leaves_nothing_behind) {
         run(c);
         EXPECT_EQ(c.result(), 0);
         EXPECT_LT(free_bytes(fs.path()), 65536u);  // filled up to the last block
+        EXPECT_EQ(c.left_over(), 0u);  // a tmpfs keeps nothing back
         EXPECT_EQ(c.bytes_done(), c.bytes_total());
         EXPECT_GE(c.bytes_done(), static_cast<uint64_t>(scheme_pass_count(scheme)) * (before - 65536));
         EXPECT_EQ(c.close(), 0);

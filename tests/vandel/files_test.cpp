@@ -195,6 +195,10 @@ TEST_F(Files, VolumeInfo) {
     ASSERT_TRUE(vandel::volume_info(sb.root(), info));
     EXPECT_GT(info.total_bytes, 0u);
     EXPECT_EQ(info.used_bytes, info.total_bytes - info.free_bytes);
+    // Every free byte counts, also what the caller may not write.
+    EXPECT_GE(info.free_total_bytes, info.free_bytes);
+    EXPECT_GT(info.block_size, 0u);
+    EXPECT_EQ(info.block_size & (info.block_size - 1), 0u);
     EXPECT_GT(info.max_name_length, 0u);
     ASSERT_FALSE(info.volume_path.empty());
     EXPECT_EQ(info.volume_path.back(), sep);

@@ -7,10 +7,12 @@
 #include "vandel/posix/native_path.h"
 #include "vandel/posix/system_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -111,11 +113,65 @@ void sync_folder(const std::string& dir) {
 int64_t unix_seconds(const struct stat& st) { return static_cast<int64_t>(st.st_mtim.tv_sec); }
 
 // The file-system type of the topmost mount at mount_point; empty when not found.
-std::string mount_type(const std::string& mount_point) {
-    std::string type;
+// The mount at the point; the top one when several lie there.
+posix::mount_entry mount_at(const std::string& mount_point) {
+    posix::mount_entry found;
     for (const posix::mount_entry& m : posix::read_mount_table())
-        if (m.point == mount_point) type = m.type;
-    return type;
+        if (m.point == mount_point) found = m;
+    return found;
+}
+
+// True when the process may write the blocks ext4 keeps for root: the reserve's user (root,
+// unless the volume names another) and holders of CAP_SYS_RESOURCE may.
+bool may_write_root_reserve() {
+    if (geteuid() == 0) return true;
+    FILE* f = std::fopen("/proc/self/status", "re");
+    if (!f) return false;
+    char line[256];
+    unsigned long long caps = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, f)) found = std::sscanf(line, "CapEff: %llx", &caps) == 1;
+    std::fclose(f);
+    return found && (caps >> 24 & 1) != 0;
+}
+
+// ext4 counts the clusters it keeps back from every writer, root included, as free: the bytes of
+// them on the device (sysfs names the file system by its device); 0 when not told.
+uint64_t ext4_reserved_bytes(const posix::mount_entry& m, uint64_t cluster) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/sys/dev/block/%u:%u", m.major, m.minor);
+    char* real = realpath(link, nullptr);
+    if (!real) return 0;
+    std::string name = real;
+    free(real);
+    name.erase(0, name.find_last_of('/') + 1);
+    unsigned long long clusters = 0;
+    if (FILE* f = std::fopen(("/sys/fs/ext4/" + name + "/reserved_clusters").c_str(), "re")) {
+        if (std::fscanf(f, "%llu", &clusters) != 1) clusters = 0;
+        std::fclose(f);
+    }
+    return static_cast<uint64_t>(clusters) * cluster;
+}
+
+// xfs keeps a reserve pool and per-group reserves out of what statvfs counts as free; the free
+// blocks of every allocation group count them all (0 when the system can't tell).
+uint64_t xfs_free_bytes(const std::string& mount_point, uint64_t block_size) {
+    struct ag_geometry {
+        uint32_t number, length, free_blocks, inode_count, free_inodes, sick, checked, flags;
+        uint64_t reserved[12];
+    };
+    const unsigned long ag_geometry_request = _IOWR('X', 61, struct ag_geometry);
+    const int fd = open(mount_point.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    uint64_t blocks = 0;
+    for (uint32_t n = 0;; ++n) {
+        ag_geometry g{};
+        g.number = n;
+        if (ioctl(fd, ag_geometry_request, &g) != 0) break;
+        blocks += g.free_blocks;
+    }
+    close(fd);
+    return blocks * block_size;
 }
 
 }  // namespace
@@ -201,15 +257,23 @@ bool volume_info(const std::wstring& path, struct volume_info& info) {
     }
     struct statvfs vs {};
     if (statvfs(mount.c_str(), &vs) != 0) return false;
+    const posix::mount_entry m = mount_at(mount);
     info.total_bytes = static_cast<uint64_t>(vs.f_blocks) * vs.f_frsize;
     info.free_bytes = static_cast<uint64_t>(vs.f_bavail) * vs.f_frsize;
+    info.free_total_bytes = static_cast<uint64_t>(vs.f_bfree) * vs.f_frsize;
+    info.block_size = static_cast<uint32_t>(vs.f_frsize);
+    if ((m.type == "ext4" || m.type == "ext3" || m.type == "ext2") && may_write_root_reserve()) {
+        const uint64_t held = ext4_reserved_bytes(m, vs.f_frsize);
+        info.free_bytes = std::max(info.free_bytes, info.free_total_bytes - std::min(held, info.free_total_bytes));
+    } else if (m.type == "xfs") {
+        info.free_total_bytes = std::max(info.free_total_bytes, xfs_free_bytes(mount, vs.f_bsize));
+    }
     info.used_bytes = info.total_bytes - info.free_bytes;
     const uint64_t fsid = static_cast<uint64_t>(vs.f_fsid);
     info.serial_number = static_cast<uint32_t>(fsid ^ (fsid >> 32));
     info.max_name_length = static_cast<uint32_t>(vs.f_namemax);
     info.volume_path = add_trailing_separator(from_os_bytes(mount));
-    const std::string type = mount_type(mount);
-    if (!type.empty()) info.file_system = from_os_bytes(type);
+    if (!m.type.empty()) info.file_system = from_os_bytes(m.type);
     return true;
 }
 

@@ -168,6 +168,10 @@ bool volume_info(const std::wstring& path, struct volume_info& info) {
     ULARGE_INTEGER free_to_caller{}, total{}, free_total{};
     if (!GetDiskFreeSpaceExW(mount.c_str(), &free_to_caller, &total, &free_total)) return false;
     info.free_bytes = free_to_caller.QuadPart;
+    info.free_total_bytes = free_total.QuadPart;
+    DWORD sectors = 0, sector_bytes = 0, free_clusters = 0, clusters = 0;
+    if (GetDiskFreeSpaceW(mount.c_str(), &sectors, &sector_bytes, &free_clusters, &clusters))
+        info.block_size = sectors * sector_bytes;
     info.total_bytes = total.QuadPart;
     info.used_bytes = info.total_bytes - info.free_bytes;
     DWORD serial = 0, max_name = 0, fs_flags = 0;

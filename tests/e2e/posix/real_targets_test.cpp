@@ -48,6 +48,28 @@ TEST_F(real_targets_test, AFileWipedOnExt4LeavesNoTraceInTheImage) {
     EXPECT_EQ(bytes.find("SECRET-MARKER-7731:"), std::string::npos) << "the marker survived in the image";
 }
 
+// ext4 keeps clusters back from every writer: olvex says how much free space it could not
+// overwrite and exits as for a job not completely successful.
+TEST_F(real_targets_test, FreeSpaceOnExt4ThatCantBeReachedIsToldAndIsNoSuccess) {
+    const std::wstring image = sb.path(L"ext4.img");
+    write_bytes(image, std::string(16 << 20, '\0'));
+    const std::string mkfs = "mkfs.ext4 -q -F -b 4096 " + vandel::to_os_bytes(image) + " >/dev/null 2>&1";
+    if (std::system(mkfs.c_str()) != 0) GTEST_SKIP() << "mkfs.ext4 is not available";
+    scoped_loop_device loop(sb, image);
+    if (!loop.attached()) GTEST_SKIP() << "no loop device here";
+    scoped_mount mnt(sb, loop.device(), sb.path(L"mnt"), "ext4");
+    if (!mnt.mounted()) GTEST_SKIP() << "the ext4 image can't be mounted here";
+    write_bytes(mnt.path() + L"/keep.txt", "keep");
+    sb.require_inside(mnt.path());
+    const program_result run = olvex({L"--wipe=fspc", L"-k", L"--scheme=zero", mnt.path() + L"/"});
+    EXPECT_EQ(run.exit_code, 1) << run.output;
+    EXPECT_TRUE(holds(run.output, L" of free space could not be overwritten: the file system keeps it back from this program."))
+        << run.output;
+    EXPECT_TRUE(holds(run.output, L"WARNING: Some tasks were not completely successful")) << run.output;
+    EXPECT_FALSE(holds(run.output, L"All Done OK")) << run.output;
+    EXPECT_EQ(list_tree(mnt.path()), (std::vector<std::wstring>{L"keep.txt", L"lost+found/"}));
+}
+
 TEST_F(real_targets_test, CleansTheFreeSpaceOfATmpfsAndEmptiesItsTrash) {
     scoped_tmpfs fs(sb, sb.path(L"fs"), 4096);
     if (!fs.mounted()) GTEST_SKIP() << "a tmpfs can't be mounted here";
