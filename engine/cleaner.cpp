@@ -24,6 +24,9 @@ uint64_t share(uint64_t bytes, uint64_t percent) {
 
 cleaner::cleaner(std::unique_ptr<vandel::file_stream> stream) : writer_(writer_overwrite, 3, std::move(stream)) {
     writer_.set_tolerance(100.0);
+    // Space taken by the writes, as a file growing to the end would take it, leaves less of the
+    // deleted data among the blocks the file system keeps back.
+    writer_.set_grow_by_writes(true);
 }
 
 cleaner::~cleaner() {
@@ -113,7 +116,7 @@ std::wstring cleaner::result_note() const {
                      : std::wstring();
 }
 
-error_code cleaner::next_work_file(uint32_t scheme_word) {
+error_code cleaner::next_work_file(uint32_t scheme_word, bool growing) {
     if (work_files_.size() >= max_work_files) return err_failed;
     const std::wstring name = writer_.random_name(8);
     const uint64_t f = share(initial_free_, 2);
@@ -122,7 +125,7 @@ error_code cleaner::next_work_file(uint32_t scheme_word) {
     writer_.set_mode(writer_create);
     filling_ = false;
     bool opened = false;
-    if (f > spare && g > spare) {
+    if (!growing && f > spare && g > spare) {
         if (d > spare && f < d - spare) opened = writer_.create_at(work_, name, scheme_word, f) == 0;
         if (!opened && g < f) opened = writer_.create_at(work_, name, scheme_word, g) == 0;
         if (!opened && f > last_resort_size && g > last_resort_size)
@@ -148,6 +151,7 @@ bool cleaner::step(bool flush) {
     error_code code = writer_.result();
     bad_write_sum_ += writer_.bad_write_bytes();
     bad_verify_sum_ += writer_.bad_verify_bytes();
+    const bool full = writer_.met_full_disk();
     if (code == 0) {
         completed_bytes_ += writer_.size();
         if (writer_.size() != 0) allocated_ += round_up(writer_.size(), unit_);
@@ -160,7 +164,8 @@ bool cleaner::step(bool flush) {
         } else if (!filling_) {
             // A file of fixed size leaves room: the next one goes on. When none can be made while
             // space is left, that space was not cleaned.
-            code = next_work_file(scheme_);
+            // A file that met the full volume was cut short: only a growing file takes what is left.
+            code = next_work_file(scheme_, full);
             if (code == 0) return true;
             if (free_space(work_folder_) == 0) code = 0;
         }

@@ -60,7 +60,8 @@ public:
     // Creates the next work file in the work folder: 2 % of the free space at the start while that leaves
     // 64 KiB, else 20 % of what is free now, else 2 GiB - 4 KiB, else a file that grows until the
     // volume is full. Returns 0; 0x8000 at the file limit; else the code of the failed creation.
-    error_code next_work_file(uint32_t scheme_word);
+    // growing: a file that grows to the end of the free space, whatever is left.
+    error_code next_work_file(uint32_t scheme_word, bool growing = false);
 
     // Deletes the work files and then the work folder (renamed three times first). Returns 0; 32
     // when a file could not be deleted (the folder then stays); the folder's removal code.

@@ -54,6 +54,8 @@ uint32_t base_writer::open_flags(uint32_t scheme_word) const {
     switch (mode_) {
     case writer_overwrite: flags = vandel::open_read_write; break;  // in place: never truncated
     case writer_create:
+        flags = vandel::open_create_read_write | (grow_by_writes_ ? vandel::open_grow_by_writes : 0);
+        break;
     case writer_fill: flags = vandel::open_create_read_write; break;
     default: flags = vandel::open_read_write | vandel::open_share_read_write | vandel::open_device; break;
     }
@@ -257,6 +259,7 @@ bool base_writer::pass_step(bool flush) {
     if (chunk >= left) chunk = left;
     // A verification writes nothing: it neither flushes nor moves the span the writes go by.
     const bool flush_chunk = !verify && flush_after(chunk, flush, chunk == left, careful);
+    const uint64_t unflushed = unflushed_;
     const int64_t started = vandel::now_ms();
     uint64_t got;
     uint64_t mismatches = 0;
@@ -270,6 +273,20 @@ bool base_writer::pass_step(bool flush) {
         if (!careful) pace(chunk, took);
     } else {
         after_write(chunk, got, took, flushed, careful);
+    }
+    if (!verify && grow_by_writes_ && mode_ == writer_create && pattern_.pass() == 0 && got < chunk && full_disk_) {
+        // The volume filled before the file: it ends here. A refused flush leaves what came after
+        // the last good one unsure, so the file ends before that.
+        const uint64_t end = got > 0 ? position + got : position - std::min(position, unflushed);
+        if (!target_->set_size(static_cast<int64_t>(end))) {
+            set_state(writer_finished, err_failed);
+            return false;
+        }
+        size_ = done_ = end;
+        total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * end;
+        pattern_.set_pass_bytes(end);
+        finish_chunk(true, true, 0, false, false);
+        return state_ == writer_active;
     }
     if (got < chunk && chunk > block_rest) {
         careful_end_ = position + chunk;

@@ -97,6 +97,10 @@ public:
     bool met_full_disk() const override { return full_disk_; }
 
     int32_t mode() const { return mode_; }
+    // A created file takes its space with its writes, not at open (where the system allows it);
+    // when the volume fills before the file does, the file ends with its first pass's bytes that
+    // reached the medium, and met_full_disk() tells.
+    void set_grow_by_writes(bool on) { grow_by_writes_ = on; }
 
 protected:
     // open's work, with the stream opened by opener (given the stream's open flags) and, when it
@@ -170,6 +174,7 @@ private:
     int32_t mode_;
     int32_t result_ = 0;
     bool full_disk_ = false;
+    bool grow_by_writes_ = false;
 };
 
 }  // namespace olvex

@@ -26,7 +26,7 @@
 // POSIX: only regular files are opened (and with open_device also block devices); folders, FIFOs,
 // sockets and character devices are refused. An open for writing never follows a symbolic link
 // in the last part of the path: it fails. Growth by set_size allocates the space at once
-// (posix_fallocate), so a full disk shows there. A write that meets a full disk returns what it
+// (posix_fallocate), so a full disk shows there, unless open_grow_by_writes. A write that meets a full disk returns what it
 // wrote and sets disk_full.
 #include "vandel/files.h"
 #include "vandel/stream.h"
@@ -60,6 +60,9 @@ constexpr uint32_t open_device = 0x200;
 // Transfers bypass the system's cache where they can (see above). Windows: no effect, the
 // handle gets only the flags below.
 constexpr uint32_t open_direct = 0x400;
+// POSIX: growth by set_size reserves nothing; the writes allocate the space as they come, so a
+// full disk shows in a write. Windows: no effect.
+constexpr uint32_t open_grow_by_writes = 0x800;
 // Attributes given to a created file (Windows; on POSIX read-only makes it 0444).
 constexpr uint32_t open_attr_archive = 0x00100000;
 constexpr uint32_t open_attr_encrypted = 0x00200000;

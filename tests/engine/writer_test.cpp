@@ -455,6 +455,28 @@ TEST_F(WriterTest, FillModeWritesUntilTheDiskIsFullThenRunsThePassesOverIt) {
     EXPECT_TRUE(oblivar::test::list_tree(fs.path()).empty());
 }
 
+// A created file that grows by its writes and meets a full disk ends there: no bad region, no
+// failure; the remaining passes and the verification run over what it holds.
+TEST_F(WriterTest, AGrowingCreatedFileEndsWhereTheDiskIsFull) {
+    oblivar::test::scoped_tmpfs fs(sb, sb.path(L"small"), 256);
+    if (!fs.mounted()) GTEST_SKIP() << "no tmpfs here";
+    const std::wstring p = fs.path() + L"/work";
+    olvex::file_writer w(olvex::writer_create, 3);
+    w.set_tolerance(100.0);
+    w.set_grow_by_writes(true);
+    ASSERT_EQ(w.open(p, 3 | verify_last, 1 << 20), 0);
+    run(w);
+    EXPECT_EQ(w.result(), 0);
+    EXPECT_TRUE(w.met_full_disk());
+    EXPECT_GT(w.size(), 128u * 1024);
+    EXPECT_LE(w.size(), 256u * 1024);
+    EXPECT_EQ(static_cast<uint64_t>(vandel::file_size(p)), w.size());
+    EXPECT_EQ(w.bytes_done(), 4 * w.size());
+    EXPECT_EQ(w.bad_write_bytes(), 0u);
+    EXPECT_EQ(w.bad_verify_bytes(), 0u);
+    EXPECT_EQ(w.close(), 0);
+}
+
 // Where the file system refuses direct transfers (a ramfs does), the file goes through the
 // system's cache as before: the random pass verifies, every pass end is flushed (and the first
 // request, whose flush shows what the medium takes), the last pass's zeros are what the file holds.

