@@ -44,11 +44,12 @@ configure_and_build() {
 
 run_tests() {
     local rc=0 win="$root/build/windows"
+    # Made first: a native test also runs the Windows olvex under Wine, in a copy of this prefix.
+    "$root/cmake/wine-prefix.sh" "$win" || return 1
     echo "== native tests"
     ctest --test-dir "$root/build/native" -j "$jobs" --output-on-failure --timeout 600 || rc=1
 
     echo "== Windows tests under Wine"
-    "$root/cmake/wine-prefix.sh" "$win" || return 1
     export WINEPREFIX="$win/wineprefix" WINEDEBUG=-all
     # One server for the whole run: each Wine process then starts in a fraction of a second.
     HOME="$win/test-tmp/wine-home" wineserver -p

@@ -156,6 +156,43 @@ std::wstring plain_volume_path(const std::wstring& mount) {
     return !plain.empty() && plain.size() < MAX_PATH ? plain : mount;
 }
 
+// The volume's free allocation units, quotas aside, as the file system's own size query gives
+// them. GetDiskFreeSpaceExW may leave out what the file system keeps back from the caller: under
+// Wine on a Linux volume its "total free" is only what a non-root program may use.
+struct fs_full_size {
+    LARGE_INTEGER total_units;
+    LARGE_INTEGER caller_free_units;
+    LARGE_INTEGER actual_free_units;
+    ULONG sectors_per_unit;
+    ULONG bytes_per_sector;
+};
+struct io_status {
+    union {
+        LONG status;
+        void* pointer;
+    };
+    ULONG_PTR information;
+};
+using query_volume_fn = LONG(WINAPI*)(HANDLE, io_status*, void*, ULONG, int);
+constexpr int fs_full_size_class = 7;
+
+uint64_t actual_free_bytes(const std::wstring& mount) {
+    static const query_volume_fn query = [] {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll");
+        FARPROC f = ntdll ? GetProcAddress(ntdll, "NtQueryVolumeInformationFile") : nullptr;
+        return reinterpret_cast<query_volume_fn>(reinterpret_cast<void (*)()>(f));
+    }();
+    if (!query) return 0;
+    const scoped_handle root(CreateFileW(mount.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!root) return 0;
+    io_status status{};
+    fs_full_size size{};
+    if (query(root.get(), &status, &size, sizeof size, fs_full_size_class) < 0 || size.actual_free_units.QuadPart < 0)
+        return 0;
+    return static_cast<uint64_t>(size.actual_free_units.QuadPart) * size.sectors_per_unit * size.bytes_per_sector;
+}
+
 }  // namespace
 
 bool volume_info(const std::wstring& path, struct volume_info& info) {
@@ -168,7 +205,7 @@ bool volume_info(const std::wstring& path, struct volume_info& info) {
     ULARGE_INTEGER free_to_caller{}, total{}, free_total{};
     if (!GetDiskFreeSpaceExW(mount.c_str(), &free_to_caller, &total, &free_total)) return false;
     info.free_bytes = free_to_caller.QuadPart;
-    info.free_total_bytes = free_total.QuadPart;
+    info.free_total_bytes = std::max<uint64_t>(free_total.QuadPart, actual_free_bytes(mount));
     DWORD sectors = 0, sector_bytes = 0, free_clusters = 0, clusters = 0;
     if (GetDiskFreeSpaceW(mount.c_str(), &sectors, &sector_bytes, &free_clusters, &clusters))
         info.block_size = sectors * sector_bytes;
