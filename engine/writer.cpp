@@ -282,10 +282,7 @@ bool base_writer::pass_step(bool flush) {
             set_state(writer_finished, err_failed);
             return false;
         }
-        size_ = done_ = end;
-        total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * end;
-        pattern_.set_pass_bytes(end);
-        finish_chunk(true, true, 0, false, false);
+        end_first_pass_at(end, false);
         return state_ == writer_active;
     }
     if (got < chunk && chunk > block_rest) {
@@ -368,10 +365,15 @@ bool base_writer::fill_step(bool flush) {
     // The free space is used up: the remaining passes run in place over what was filled, all of
     // it on the medium.
     mode_ = writer_overwrite;
-    total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * done_;
-    pattern_.set_pass_bytes(done_);
-    finish_chunk(true, true, 0, false, true);
+    end_first_pass_at(done_, true);
     return state_ == writer_active;
+}
+
+void base_writer::end_first_pass_at(uint64_t bytes, bool flushed) {
+    size_ = done_ = bytes;
+    total_ = static_cast<uint64_t>(scheme_pass_count(pattern_.scheme())) * bytes;
+    pattern_.set_pass_bytes(bytes);
+    finish_chunk(true, true, 0, false, flushed);
 }
 
 void base_writer::finish_chunk(bool good, bool complete, uint64_t left, bool verify, bool flushed) {

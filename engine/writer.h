@@ -128,6 +128,9 @@ private:
     // A step of a pass of known length; a step of the fill.
     bool pass_step(bool flush);
     bool fill_step(bool flush);
+    // The first pass has found its length, bytes, where the volume filled: it ends there, and the
+    // passes after it cover exactly that. flushed as for finish_chunk.
+    void end_first_pass_at(uint64_t bytes, bool flushed);
     // Ends the step's chunk: tolerance test and pass change; flushed tells that the chunk's own
     // flush succeeded.
     void finish_chunk(bool good, bool complete, uint64_t left, bool verify, bool flushed);

@@ -112,7 +112,6 @@ void sync_folder(const std::string& dir) {
 
 int64_t unix_seconds(const struct stat& st) { return static_cast<int64_t>(st.st_mtim.tv_sec); }
 
-// The file-system type of the topmost mount at mount_point; empty when not found.
 // The mount at the point; the top one when several lie there.
 posix::mount_entry mount_at(const std::string& mount_point) {
     posix::mount_entry found;
@@ -125,31 +124,25 @@ posix::mount_entry mount_at(const std::string& mount_point) {
 // unless the volume names another) and holders of CAP_SYS_RESOURCE may.
 bool may_write_root_reserve() {
     if (geteuid() == 0) return true;
-    FILE* f = std::fopen("/proc/self/status", "re");
-    if (!f) return false;
-    char line[256];
+    std::string status;
+    if (!posix::read_small_file("/proc/self/status", status)) return false;
+    const size_t at = status.find("\nCapEff:");
     unsigned long long caps = 0;
-    bool found = false;
-    while (!found && std::fgets(line, sizeof line, f)) found = std::sscanf(line, "CapEff: %llx", &caps) == 1;
-    std::fclose(f);
-    return found && (caps >> 24 & 1) != 0;
+    return at != std::string::npos && std::sscanf(status.c_str() + at, "\nCapEff: %llx", &caps) == 1 &&
+           (caps >> 24 & 1) != 0;
 }
 
 // ext4 counts the clusters it keeps back from every writer, root included, as free: the bytes of
 // them on the device (sysfs names the file system by its device); 0 when not told.
 uint64_t ext4_reserved_bytes(const posix::mount_entry& m, uint64_t cluster) {
-    char link[64];
-    std::snprintf(link, sizeof link, "/sys/dev/block/%u:%u", m.major, m.minor);
-    char* real = realpath(link, nullptr);
-    if (!real) return 0;
-    std::string name = real;
-    free(real);
+    std::string name = posix::real_path("/sys/dev/block/" + std::to_string(m.major) + ":" + std::to_string(m.minor));
+    if (name.empty()) return 0;
     name.erase(0, name.find_last_of('/') + 1);
+    std::string text;
     unsigned long long clusters = 0;
-    if (FILE* f = std::fopen(("/sys/fs/ext4/" + name + "/reserved_clusters").c_str(), "re")) {
-        if (std::fscanf(f, "%llu", &clusters) != 1) clusters = 0;
-        std::fclose(f);
-    }
+    if (!posix::read_small_file("/sys/fs/ext4/" + name + "/reserved_clusters", text) ||
+        std::sscanf(text.c_str(), "%llu", &clusters) != 1)
+        return 0;
     return static_cast<uint64_t>(clusters) * cluster;
 }
 
